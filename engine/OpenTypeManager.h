@@ -1,0 +1,45 @@
+// One font being revised: the loaded font (COpenTypeFont) plus the state of
+// its update, the patch, the image of the revised font and the expected sum.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "font/OpenTypeFont.h"
+#include "font/Progress.h"
+
+class CMakeSabunData;
+
+class COpenTypeManager : public COpenTypeFont {
+ public:
+  COpenTypeManager();
+  ~COpenTypeManager() override;
+
+  // Frees the font and the update state attached to it (patch, new image).
+  void ReleaseFont();
+
+  // Builds the revised font from the loaded font and the patch "FONT_PA"
+  // `resourceNumber`, and writes it to `tempPath` (a new file). 0 written;
+  // 1 a table named by the patch is missing or the patch does not fit the
+  // font; 6 stopped; 7 the patch cannot be read; 9 no head table; 11 the file
+  // cannot be created.
+  int BuildNewFont(const std::string& fontPath, std::uint16_t resourceNumber, const std::string& tempPath,
+                   ProgressCallback progress, void* window, int fontCount, int fontIndex);
+
+  // Fixes head's directory checksum and checkSumAdjustment in the new image.
+  // 0 done, 6 stopped at step 75, 9 no head table (the image is unchanged).
+  int RecalcCheckSum(const std::string& fontPath, std::uint32_t sfntVersion, std::uint16_t numTables,
+                     std::uint16_t searchRange, std::uint16_t entrySelector, std::uint16_t rangeShift,
+                     ProgressCallback progress, void* window, int fontCount, int fontIndex);
+
+  // Re-reads the file at `fontPath` and compares its word sum with
+  // `expectedSum`: 0 equal, 12 cannot be opened or empty, 13 different.
+  int VerifyFontFile(const std::string& fontPath, std::uint32_t expectedSum) const;
+
+  std::vector<std::uint8_t> newImage;  // exists only while BuildNewFont runs
+  std::uint32_t newFontSize = 0;
+  std::unique_ptr<CMakeSabunData> patch;
+  std::uint32_t expectedFileSum = 0;
+};

@@ -1,0 +1,139 @@
+// Loading a font file into its offset table and table objects.
+#include "font/OpenTypeFont.h"
+
+#include <cstring>
+#include <limits>
+
+#include "platform/Files.h"
+#include "platform/Runtime.h"
+
+namespace {
+
+constexpr const char* kKnownTags[] = {"BASE", "CFF ", "GPOS", "GSUB", "OS/2", "VORG", "cmap",
+                                      "head", "hhea", "hmtx", "maxp", "name", "post", "vhea",
+                                      "vmtx", "EBDT", "EBLC", "DSIG", "GDEF"};
+
+int Report(ProgressCallback progress, void* window, int fontCount, int fontIndex, int step, const std::string& path,
+           const std::string& line2) {
+  if (window == nullptr || progress == nullptr) return 0;
+  const std::string line1 = FormatText(progress_text::kRevising, path);
+  return progress(OverallPercent(fontIndex, fontCount, step), step, line1.c_str(), line2.c_str(), window);
+}
+
+}  // namespace
+
+bool IsKnownTag(const char* tagText) {
+  for (const char* known : kKnownTags) {
+    if (std::strcmp(known, tagText) == 0) return true;
+  }
+  return false;
+}
+
+COpenTypeFont::COpenTypeFont() {
+  kind = kind_code::kManager;
+  header.owner = this;
+}
+
+COpenTypeFont::~COpenTypeFont() { ReleaseFont(); }
+
+void COpenTypeFont::ReleaseFont() {
+  tablesByOffset.RemoveAll();
+  tables.clear();
+  fileImage.clear();
+  fileImage.shrink_to_fit();
+  fileLength = 0;
+}
+
+int COpenTypeFont::ReadFontFile(const std::string& path, ProgressCallback progress, void* window, int fontCount,
+                                int fontIndex) {
+  ReleaseFont();
+  std::vector<std::uint8_t> image;
+  if (!platform::ReadWholeFile(path, image)) return 1;
+  return ReadFontImage(std::move(image), path, progress, window, fontCount, fontIndex);
+}
+
+int COpenTypeFont::ReadFontImage(std::vector<std::uint8_t> image, const std::string& path,
+                                 ProgressCallback progress, void* window, int fontCount, int fontIndex) {
+  ReleaseFont();
+  const platform::SplitPathParts parts = platform::SplitPath(path);
+  fileName = parts.baseName + parts.extension;
+  if (image.empty() || image.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) {
+    return 1;
+  }
+  fileLength = static_cast<std::int32_t>(image.size());
+  fileImage = std::move(image);
+  fileImage.push_back(0);
+  const int result = ParseFontImage(path, parts.baseName, progress, window, fontCount, fontIndex);
+  if (result != 0) {
+    // A refused font keeps nothing that points into its image.
+    tablesByOffset.RemoveAll();
+    tables.clear();
+  }
+  return result;
+}
+
+int COpenTypeFont::ParseFontImage(const std::string& path, const std::string& baseName, ProgressCallback progress,
+                                  void* window, int fontCount, int fontIndex) {
+  if (Report(progress, window, fontCount, fontIndex, 10, path, FormatText(progress_text::kOpening, baseName))) {
+    return 6;
+  }
+  const std::span<const std::uint8_t> image = Image();
+  if (!header.ParseOffsetTable(image)) {
+    if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead)) return 6;
+    return 1;
+  }
+  if (Report(progress, window, fontCount, fontIndex, 20, path, FormatText(progress_text::kReading, baseName))) {
+    return 6;
+  }
+  // The whole directory must lie inside the file before any entry is read.
+  const std::size_t directoryEnd = kOffsetTableSize + kDirectoryEntrySize * header.numTables;
+  if (directoryEnd > image.size()) return 1;
+  for (std::size_t i = 0; i < header.numTables; ++i) {
+    const std::size_t entryOffset = kOffsetTableSize + kDirectoryEntrySize * i;
+    char tagText[5] = {0, 0, 0, 0, 0};
+    std::memcpy(tagText, image.data() + entryOffset, 4);
+    if (!IsKnownTag(tagText)) return 1;
+    auto table = std::make_unique<CTagObject>();
+    const bool inside = table->ParseDirectoryEntry(kind_code::kTable, image, entryOffset);
+    tables.push_back(std::move(table));
+    if (!inside) return 1;
+  }
+  if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead)) return 6;
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    tables[i]->directorySlot = static_cast<std::int32_t>(i);
+    tablesByOffset.Add(tables[i].get());
+  }
+  tablesByOffset.Sort(CompareTableOffset);
+  for (std::size_t i = 0; i < tablesByOffset.GetSize(); ++i) {
+    tablesByOffset[i]->dataOrder = static_cast<std::int32_t>(i);
+  }
+  return 0;
+}
+
+CTagObject* COpenTypeFont::FindTagObject(const char* tagText) const {
+  for (const auto& table : tables) {
+    if (std::strcmp(table->tagText, tagText) == 0) return table.get();
+  }
+  return nullptr;
+}
+
+bool COpenTypeFont::ReadFontIdentity(const std::string& path, std::uint32_t& revision, std::string& name) {
+  ReleaseFont();
+  std::vector<std::uint8_t> image;
+  if (!platform::ReadWholeFile(path, image)) return false;
+  return ReadFontIdentityImage(std::move(image), revision, name);
+}
+
+bool COpenTypeFont::ReadFontIdentityImage(std::vector<std::uint8_t> image, std::uint32_t& revision,
+                                          std::string& name) {
+  ReleaseFont();
+  if (image.empty() || image.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) {
+    return false;
+  }
+  fileLength = static_cast<std::int32_t>(image.size());
+  fileImage = std::move(image);
+  fileImage.push_back(0);
+  const bool found = header.ParseOffsetTable(Image()) && FindIdentity(revision, name);
+  ReleaseFont();
+  return found;
+}

@@ -1,0 +1,47 @@
+// The logical drives and folder listings that the font search walks.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+constexpr std::uint32_t kAttributeReadOnly = 0x01;
+constexpr std::uint32_t kAttributeFolder = 0x10;
+constexpr unsigned kDriveFixed = 3;  // DRIVE_FIXED
+
+struct Drive {
+  std::string root;  // "C:\" on Windows, a mount point ending in '/' on Linux
+  unsigned type;     // kDriveFixed for a fixed drive
+};
+
+// Every logical drive in the system's order (Windows: GetLogicalDriveStringsA
+// and GetDriveTypeA; Linux: the mount points of local, real file systems,
+// each once, all of type fixed). False when the system gives no list.
+bool ListLogicalDrives(std::vector<Drive>& drives);
+
+struct FolderEntry {
+  std::string name;
+  std::uint32_t attributes;  // kAttributeFolder, kAttributeReadOnly
+};
+
+// One listing of a folder ("." and ".." included where the system lists
+// them). On Linux a file is read-only when its mode has no write bit at all.
+class FolderListing {
+ public:
+  explicit FolderListing(const std::string& folder);  // folder ends with a separator
+  ~FolderListing();
+  FolderListing(const FolderListing&) = delete;
+  FolderListing& operator=(const FolderListing&) = delete;
+
+  bool IsOpen() const;
+  bool Next(FolderEntry& entry);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace platform

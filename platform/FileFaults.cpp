@@ -1,0 +1,21 @@
+// The fault hook shared by both file implementations.
+#include "platform/FileFaults.h"
+
+#include <utility>
+
+namespace platform {
+namespace {
+FileFaultHook& Hook() {
+  static FileFaultHook hook;
+  return hook;
+}
+}  // namespace
+
+void SetFileFaultHook(FileFaultHook hook) { Hook() = std::move(hook); }
+
+Fault CheckFileFault(FileOp op, const std::string& path) {
+  const FileFaultHook& hook = Hook();
+  return hook ? hook(op, path) : Fault::None;
+}
+
+}  // namespace platform

@@ -1,0 +1,145 @@
+// Whole-file reads and writes on Linux.
+#include "platform/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/FileFaults.h"
+
+namespace platform {
+
+const char kPathSeparator = '/';
+
+namespace {
+
+class Fd {
+ public:
+  explicit Fd(int fd) : m_fd(fd) {}
+  ~Fd() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int Get() const { return m_fd; }
+  bool Close() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int m_fd;
+};
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Writes `size` bytes, or half of them and a failure when the hook says so.
+bool WriteWithFaults(int fd, const std::string& path, const std::uint8_t* data, std::size_t size) {
+  switch (CheckFileFault(FileOp::Write, path)) {
+    case Fault::Refuse:
+      return false;
+    case Fault::PartWay:
+      WriteAll(fd, data, size / 2);
+      return false;
+    case Fault::None:
+      break;
+  }
+  return WriteAll(fd, data, size);
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  if (CheckFileFault(FileOp::Open, path) != Fault::None) return false;
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.Get() < 0) return false;
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const Fault readFault = CheckFileFault(FileOp::Read, path);
+  if (readFault == Fault::Refuse) return false;
+  bytes.resize(static_cast<std::size_t>(info.st_size));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  if (done != bytes.size() || readFault == Fault::PartWay) {
+    bytes.clear();
+    return false;
+  }
+  return true;
+}
+
+bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  if (CheckFileFault(FileOp::Create, path) != Fault::None) return false;
+  // O_EXCL with O_CREAT never follows a link planted at `path`.
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (fd.Get() < 0) return false;
+  if (!WriteWithFaults(fd.Get(), path, data, size) || !fd.Close()) {
+    ::unlink(path.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  if (CheckFileFault(FileOp::Create, path) != Fault::None) return false;
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (fd.Get() < 0) return false;
+  return WriteWithFaults(fd.Get(), path, data, size) && fd.Close();
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
+  const Fault fault = CheckFileFault(FileOp::Copy, to);
+  if (fault == Fault::Refuse) return false;
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(from, bytes)) return false;
+  // Like CopyFileA: the existing file is replaced in place (it keeps its
+  // identity, so a read-only file refuses the copy).
+  Fd fd(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (fd.Get() < 0) return false;
+  if (fault == Fault::PartWay) {
+    WriteAll(fd.Get(), bytes.data(), bytes.size() / 2);
+    return false;
+  }
+  return WriteAll(fd.Get(), bytes.data(), bytes.size()) && fd.Close();
+}
+
+bool RemoveFile(const std::string& path) {
+  if (CheckFileFault(FileOp::Delete, path) != Fault::None) return false;
+  return ::unlink(path.c_str()) == 0;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool GetTempFolder(std::string& folder) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string path = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+  if (path.back() != '/') path += '/';
+  if (path.size() > 259) return false;
+  folder = path;
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,1 @@
+// The font search over the fixed drives.
