@@ -13,7 +13,8 @@ std::uint32_t AlignLength4(std::uint32_t length) {
 }
 
 std::uint32_t CalcTableCheckSum(std::span<const std::uint8_t> data, std::uint32_t length) {
-  const std::size_t words = (std::size_t{length} + 3) / 4;
+  // 64 bits, so that a length near 4 GiB cannot wrap where size_t has 32.
+  const std::uint64_t words = (std::uint64_t{length} + 3) / 4;
   const std::size_t whole = data.size() / 4;
   std::uint32_t sum = 0;
   std::size_t i = 0;

@@ -8,6 +8,8 @@
 #include <span>
 
 // `length` rounded up to the next multiple of 4 (0 stays 0, 5 becomes 8).
+// The unsigned form wraps to 0 above 0xFFFFFFFC: check a length against the
+// buffer it describes before padding it.
 std::int32_t AlignLength4(std::int32_t length);
 std::uint32_t AlignLength4(std::uint32_t length);
 

@@ -15,9 +15,7 @@ constexpr const char* kKnownTags[] = {"BASE", "CFF ", "GPOS", "GSUB", "OS/2", "V
 
 int Report(ProgressCallback progress, void* window, int fontCount, int fontIndex, int step, const std::string& path,
            const std::string& line2) {
-  if (window == nullptr || progress == nullptr) return 0;
-  const std::string line1 = FormatText(progress_text::kRevising, path);
-  return progress(OverallPercent(fontIndex, fontCount, step), step, line1.c_str(), line2.c_str(), window);
+  return ReportStep(progress, window, OverallPercent(fontIndex, fontCount, step), step, path, line2);
 }
 
 }  // namespace
@@ -42,6 +40,20 @@ void COpenTypeFont::ReleaseFont() {
   fileImage.clear();
   fileImage.shrink_to_fit();
   fileLength = 0;
+  // A later read that fails early must not leave the last font's values.
+  header = COpenTypeHeader();
+  header.owner = this;
+}
+
+bool COpenTypeFont::LoadImage(std::vector<std::uint8_t> image) {
+  ReleaseFont();
+  if (image.empty() || image.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) {
+    return false;
+  }
+  fileLength = static_cast<std::int32_t>(image.size());
+  fileImage = std::move(image);
+  fileImage.push_back(0);
+  return true;
 }
 
 int COpenTypeFont::ReadFontFile(const std::string& path, ProgressCallback progress, void* window, int fontCount,
@@ -54,15 +66,9 @@ int COpenTypeFont::ReadFontFile(const std::string& path, ProgressCallback progre
 
 int COpenTypeFont::ReadFontImage(std::vector<std::uint8_t> image, const std::string& path,
                                  ProgressCallback progress, void* window, int fontCount, int fontIndex) {
-  ReleaseFont();
   const platform::SplitPathParts parts = platform::SplitPath(path);
   fileName = parts.baseName + parts.extension;
-  if (image.empty() || image.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) {
-    return 1;
-  }
-  fileLength = static_cast<std::int32_t>(image.size());
-  fileImage = std::move(image);
-  fileImage.push_back(0);
+  if (!LoadImage(std::move(image))) return 1;
   const int result = ParseFontImage(path, parts.baseName, progress, window, fontCount, fontIndex);
   if (result != 0) {
     // A refused font keeps nothing that points into its image.
@@ -126,14 +132,7 @@ bool COpenTypeFont::ReadFontIdentity(const std::string& path, std::uint32_t& rev
 
 bool COpenTypeFont::ReadFontIdentityImage(std::vector<std::uint8_t> image, std::uint32_t& revision,
                                           std::string& name) {
-  ReleaseFont();
-  if (image.empty() || image.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) {
-    return false;
-  }
-  fileLength = static_cast<std::int32_t>(image.size());
-  fileImage = std::move(image);
-  fileImage.push_back(0);
-  const bool found = header.ParseOffsetTable(Image()) && FindIdentity(revision, name);
+  const bool found = LoadImage(std::move(image)) && header.ParseOffsetTable(Image()) && FindIdentity(revision, name);
   ReleaseFont();
   return found;
 }

@@ -18,6 +18,14 @@
 // Whether `tagText` is one of the 19 tables the program accepts in a font.
 bool IsKnownTag(const char* tagText);
 
+// The two parts of a font's identity, each found or not on its own.
+struct FontIdentity {
+  bool nameFound = false;
+  std::string name;
+  bool revisionFound = false;
+  std::uint32_t revision = 0;
+};
+
 // The table objects point into `fileImage`; both are released together by
 // ReleaseFont, and nothing else may keep a table object past it.
 class COpenTypeFont : public COpenTypeObject {
@@ -40,20 +48,26 @@ class COpenTypeFont : public COpenTypeObject {
   // The first table in directory order whose tag text equals `tagText`.
   CTagObject* FindTagObject(const char* tagText) const;
 
-  // Frees the file image and every table object. Safe on an empty font.
-  void ReleaseFont();
+  // Frees the file image and every table object and forgets the offset
+  // table. Safe on an empty font. Virtual so that every read, which starts
+  // here, also frees what a derived class attaches to the font.
+  virtual void ReleaseFont();
 
   // The font name: the fifth name record's bytes up to the first zero, when
-  // the directory entry at `entryIndex` is a `name` table that yields one.
+  // the directory entry at `entryIndex` lies inside the file and is a `name`
+  // table that lies inside the file and yields one (see CTagNameObject).
+  // `name` is changed only when the result is true.
   bool ReadFontName(std::size_t entryIndex, std::string& name) const;
   // head.fontRevision (raw 16.16 bits) when the entry at `entryIndex` is a
-  // `head` table that lies inside the file.
+  // `head` table of at least 54 bytes that lies inside the file.
   bool ReadFontRevision(std::size_t entryIndex, std::uint32_t& revision) const;
   // Reads the file at `path` and finds its name and revision without table
-  // objects or reports; true only when both were found. The image is freed
-  // before it returns.
+  // objects, known-tag check or reports; true only when both were found. The
+  // image is freed before it returns.
   bool ReadFontIdentity(const std::string& path, std::uint32_t& revision, std::string& name);
   bool ReadFontIdentityImage(std::vector<std::uint8_t> image, std::uint32_t& revision, std::string& name);
+  // The same read, telling what was found of each part (for the tools).
+  FontIdentity ReadFontIdentityParts(std::vector<std::uint8_t> image);
 
   // The file's bytes without the extra zero byte kept after them.
   std::span<const std::uint8_t> Image() const {
@@ -68,10 +82,19 @@ class COpenTypeFont : public COpenTypeObject {
   CSortArray<CTagObject> tablesByOffset;             // offset order; owns nothing
 
  protected:
-  // The name and revision of the loaded image, for the identity reads.
+  // The name and revision of the loaded image, for the identity reads: the
+  // first `name` entry in directory order that yields a name and, on its
+  // own, the first `head` entry that yields a revision. Only entries whose
+  // 16 bytes lie inside the image are read. True when both were found; the
+  // outputs are changed only then.
   bool FindIdentity(std::uint32_t& revision, std::string& name) const;
 
  private:
+  FontIdentity FindIdentityParts() const;
+  // Releases the font and keeps `image` as the file image with its extra
+  // zero byte. False (nothing kept) when it is empty or too large for the
+  // file length's 32 bits.
+  bool LoadImage(std::vector<std::uint8_t> image);
   int ParseFontImage(const std::string& path, const std::string& baseName, ProgressCallback progress, void* window,
                      int fontCount, int fontIndex);
 };

@@ -21,3 +21,10 @@ std::string FormatText(const char* format, const std::string& argument) {
   if (at != std::string::npos) text.replace(at, 2, argument);
   return text;
 }
+
+int ReportStep(ProgressCallback progress, void* window, int overall, int step, const std::string& fontPath,
+               const std::string& line2) {
+  if (progress == nullptr || window == nullptr) return 0;
+  const std::string line1 = FormatText(progress_text::kRevising, fontPath);
+  return progress(overall, step, line1.c_str(), line2.c_str(), window);
+}

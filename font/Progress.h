@@ -17,6 +17,13 @@ int OverallPercent(int fontIndex, int fontCount, int step);
 // truncated toward zero: steps 90 and 100.
 int OverallPercentFloat(int fontIndex, int fontCount, int step);
 
+// Reports `step` of the font at `fontPath`: the title line is kRevising with
+// the full path, the second line `line2`. Reports only when both a callback
+// and a window are given, and returns the callback's answer, or 0 (go on)
+// when nothing was reported: without a window nothing can be stopped.
+int ReportStep(ProgressCallback progress, void* window, int overall, int step, const std::string& fontPath,
+               const std::string& line2);
+
 // `format` with its one "%s" replaced by `argument` (no other directive is
 // interpreted, so a path holding '%' is shown as it is).
 std::string FormatText(const char* format, const std::string& argument);
