@@ -18,7 +18,7 @@ class COpenTypeManager : public COpenTypeFont {
   ~COpenTypeManager() override;
 
   // Frees the font and the update state attached to it (patch, new image).
-  void ReleaseFont();
+  void ReleaseFont() override;
 
   // Builds the revised font from the loaded font and the patch "FONT_PA"
   // `resourceNumber`, and writes it to `tempPath` (a new file). 0 written;
@@ -28,8 +28,11 @@ class COpenTypeManager : public COpenTypeFont {
   int BuildNewFont(const std::string& fontPath, std::uint16_t resourceNumber, const std::string& tempPath,
                    ProgressCallback progress, void* window, int fontCount, int fontIndex);
 
-  // Fixes head's directory checksum and checkSumAdjustment in the new image.
-  // 0 done, 6 stopped at step 75, 9 no head table (the image is unchanged).
+  // Fixes head's directory checksum and checkSumAdjustment in the first
+  // newFontSize bytes of newImage, and reports step 75. 0 done; 6 stopped at
+  // step 75 (the adjustment stays 0); 9 no head entry among the `numTables`
+  // entries inside the image, or one whose table (at least its first 12
+  // bytes) does not lie inside the image: the image is then unchanged.
   int RecalcCheckSum(const std::string& fontPath, std::uint32_t sfntVersion, std::uint16_t numTables,
                      std::uint16_t searchRange, std::uint16_t entrySelector, std::uint16_t rangeShift,
                      ProgressCallback progress, void* window, int fontCount, int fontIndex);

@@ -1,0 +1,93 @@
+// The head checksums of a revised font, and the check of the copy that was
+// put in place of the installed font.
+#include <algorithm>
+#include <cstring>
+#include <span>
+
+#include "engine/OpenTypeManager.h"
+#include "font/BigEndian.h"
+#include "font/ByteReader.h"
+#include "font/FontWords.h"
+#include "font/OpenTypeHeader.h"
+#include "platform/Files.h"
+#include "platform/Runtime.h"
+
+namespace {
+
+constexpr int kStep = 75;
+constexpr std::size_t kAdjustmentOffset = 8;  // head.checkSumAdjustment
+
+struct HeadEntry {
+  std::size_t entryOffset = 0;
+  std::uint32_t offset = 0;
+  std::uint32_t length = 0;
+};
+
+// The first of the `numTables` directory entries tagged "head". Entries past
+// the end of the image are not read, nor any after them.
+bool FindHeadEntry(std::span<const std::uint8_t> image, std::uint16_t numTables, HeadEntry& head) {
+  CByteReader reader(image);
+  for (std::size_t i = 0; i < numTables; ++i) {
+    const std::size_t entryOffset = kOffsetTableSize + kDirectoryEntrySize * i;
+    std::uint8_t tag[4];
+    if (!reader.Seek(entryOffset) || !reader.ReadTag(tag)) return false;
+    if (std::memcmp(tag, "head", 4) != 0) continue;
+    std::uint32_t checkSum = 0;
+    if (!reader.ReadU32(checkSum) || !reader.ReadU32(head.offset) || !reader.ReadU32(head.length)) return false;
+    head.entryOffset = entryOffset;
+    return true;
+  }
+  return false;
+}
+
+// The sum of every word of the image; 1 to 3 trailing bytes count as one
+// more word completed with zero bytes.
+std::uint32_t SumWholeImage(std::span<const std::uint8_t> image) {
+  std::uint32_t sum = SumFontWords(image);
+  const std::size_t tail = image.size() % 4;
+  if (tail != 0) {
+    std::uint8_t last[4] = {0, 0, 0, 0};
+    std::memcpy(last, image.data() + image.size() - tail, tail);
+    sum += LoadU32(last);
+  }
+  return sum;
+}
+
+}  // namespace
+
+int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t sfntVersion, std::uint16_t numTables,
+                                     std::uint16_t searchRange, std::uint16_t entrySelector,
+                                     std::uint16_t rangeShift, ProgressCallback progress, void* window,
+                                     int fontCount, int fontIndex) {
+  const std::span<std::uint8_t> image(newImage.data(), std::min<std::size_t>(newFontSize, newImage.size()));
+  const CByteReader reader(image);
+  HeadEntry head;
+  // A head table that the image does not hold, or too short to hold the
+  // adjustment, counts as none: nothing outside the image is read or written.
+  const bool haveHead = FindHeadEntry(image, numTables, head) && reader.Contains(head.offset, head.length) &&
+                        head.length >= kAdjustmentOffset + 4;
+  std::uint32_t adjustment = 0;
+  if (haveHead) {
+    StoreU32(image.data() + head.offset + kAdjustmentOffset, 0);
+    // The table with its padding, as far as the image holds it (the rest
+    // counts as zero).
+    const std::size_t padded = std::min<std::size_t>(AlignLength4(head.length), image.size() - head.offset);
+    const std::uint32_t headSum = CalcTableCheckSum(image.subspan(head.offset, padded), head.length);
+    StoreU32(image.data() + head.entryOffset + 4, headSum);
+    adjustment = kCheckSumMagic - SumWholeImage(image);
+  }
+  const platform::SplitPathParts parts = platform::SplitPath(fontPath);
+  if (ReportStep(progress, window, OverallPercent(fontIndex, fontCount, kStep), kStep, fontPath,
+                 FormatText(progress_text::kRecalculating, parts.baseName)) != 0) {
+    return 6;
+  }
+  if (!haveHead) return 9;
+  StoreU32(image.data() + head.offset + kAdjustmentOffset, adjustment);
+  return 0;
+}
+
+int COpenTypeManager::VerifyFontFile(const std::string& fontPath, std::uint32_t expectedSum) const {
+  std::vector<std::uint8_t> bytes;
+  if (!platform::ReadWholeFile(fontPath, bytes) || bytes.empty()) return 12;
+  return SumFontWords(bytes) == expectedSum ? 0 : 13;
+}
