@@ -61,6 +61,9 @@ class CSabunTagObject : public COpenTypeObject {
   // Reads the difference block at the start of `block` (which runs to the end
   // of the patch). False when a count, a segment or its bytes run past it.
   bool ReadDifference(std::span<const std::uint8_t> block);
+  // The bytes the difference block that was read takes in the patch (0
+  // without one).
+  std::size_t DifferenceSize() const;
 
   char tag[5] = {0, 0, 0, 0, 0};
   CSortArray<COldTagObject> oldSegments;  // stored order; owned
@@ -87,8 +90,11 @@ class CMakeSabunData : public COpenTypeObject {
                                    std::uint32_t& oldRevision);
 
   // Loads the whole patch "FONT_PA" `resourceNumber`. False when it is
-  // missing or empty, or when the header, a record or a difference block
-  // runs past its end or a record's dataOffset is not below its size.
+  // missing or empty, does not start with "VKTP", when the header, a record
+  // or a difference block runs past its end, when a record's dataOffset is
+  // not below its size, or when the blocks together take more bytes than the
+  // patch has (records sharing a block). The records read before a failure
+  // stay until ClearPatch.
   bool LoadPatchResource(std::uint16_t resourceNumber);
   // The same from bytes in memory (a patch file read by the tools).
   bool LoadPatchBytes(std::span<const std::uint8_t> bytes);
