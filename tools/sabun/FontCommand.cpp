@@ -1,4 +1,103 @@
-// sabun font (not built yet).
+// sabun font FILE: what the updater reads of an installed font, its name and
+// revision as the search reads them, the reader's result and the directory.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "font/ByteReader.h"
+#include "font/OpenTypeFont.h"
+#include "font/OpenTypeHeader.h"
+#include "platform/Files.h"
 #include "tools/sabun/Commands.h"
 
-void AddFontCommand(CLI::App& app) { app.add_subcommand("font", "not available yet"); }
+namespace {
+
+// The tag as four printable characters ('?' for any other byte), so that one
+// line stays one line whatever the file holds.
+std::string PrintableTag(const std::uint8_t* tag) {
+  std::string text(4, '?');
+  for (int i = 0; i < 4; ++i) {
+    if (tag[i] >= 0x20 && tag[i] < 0x7F) text[i] = static_cast<char>(tag[i]);
+  }
+  return text;
+}
+
+// One line per directory entry that lies inside the file, in directory order,
+// whether or not the reader accepts the font.
+void PrintDirectory(const std::vector<std::uint8_t>& bytes) {
+  COpenTypeHeader header;
+  if (!header.ParseOffsetTable(bytes)) return;
+  CByteReader reader(bytes);
+  for (std::size_t i = 0; i < header.numTables; ++i) {
+    std::uint8_t tag[4];
+    std::uint32_t checkSum = 0, offset = 0, length = 0;
+    if (!reader.Seek(kOffsetTableSize + kDirectoryEntrySize * i) || !reader.ReadTag(tag) ||
+        !reader.ReadU32(checkSum) || !reader.ReadU32(offset) || !reader.ReadU32(length)) {
+      return;
+    }
+    std::printf("%s 0x%08X 0x%08X 0x%08X\n", PrintableTag(tag).c_str(), offset, length, checkSum);
+  }
+}
+
+// Why the reader refused the font, in the order it checks.
+std::string RefusalReason(const std::vector<std::uint8_t>& bytes) {
+  COpenTypeHeader header;
+  if (!header.ParseOffsetTable(bytes)) return "not an 'OTTO' font";
+  CByteReader reader(bytes);
+  for (std::size_t i = 0; i < header.numTables; ++i) {
+    char tagText[5] = {0, 0, 0, 0, 0};
+    if (!reader.Seek(kOffsetTableSize + kDirectoryEntrySize * i) || !reader.ReadBytes(tagText, 4)) break;
+    if (!IsKnownTag(tagText)) {
+      return "table '" + PrintableTag(reinterpret_cast<const std::uint8_t*>(tagText)) +
+             "' is not one the updater accepts";
+    }
+  }
+  return "the table directory or a table lies outside the file";
+}
+
+int RunFontCommand(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!platform::ReadWholeFile(path, bytes)) {
+    std::fprintf(stderr, "sabun font: cannot read %s\n", path.c_str());
+    return 1;
+  }
+  auto font = std::make_unique<COpenTypeFont>();
+  const FontIdentity identity = font->ReadFontIdentityParts(bytes);
+  const int load = font->ReadFontImage(bytes, path, nullptr, nullptr, 1, 0);
+  std::printf("name: %s\n", identity.nameFound ? identity.name.c_str() : "");
+  if (identity.revisionFound) {
+    std::printf("revision: 0x%08X\n", identity.revision);
+  } else {
+    std::printf("revision: none\n");
+  }
+  std::printf("load: %d\n", load);
+  PrintDirectory(bytes);
+  std::fflush(stdout);
+  if (load != 0) {
+    std::fprintf(stderr, "sabun font: the updater refuses this font: %s\n", RefusalReason(bytes).c_str());
+    return 1;
+  }
+  if (!identity.nameFound) {
+    std::fprintf(stderr, "sabun font: no font name (the fifth name record yields no single-byte text)\n");
+    return 1;
+  }
+  if (!identity.revisionFound) {
+    std::fprintf(stderr, "sabun font: no revision (no head table of 54 bytes inside the file)\n");
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void AddFontCommand(CLI::App& app) {
+  CLI::App* command = app.add_subcommand("font", "show a font's name, revision, reader result and table directory");
+  auto path = std::make_shared<std::string>();
+  command->add_option("FILE", *path, "the font file")->required();
+  command->callback([path]() {
+    const int result = RunFontCommand(*path);
+    if (result != 0) throw CLI::RuntimeError(result);
+  });
+}
