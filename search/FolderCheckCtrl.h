@@ -1,0 +1,75 @@
+// The font search: finds on the fixed drives the installed font files that
+// the update list names and that match their patches, and collects the
+// maker's downloaded copies of the fonts.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Shows one line of the search's progress in the wait window; a non-zero
+// answer stops the search.
+using SearchCallback = int (*)(const char* text, void* window);
+
+// One update list entry whose patch header could be read.
+struct SearchCandidate {
+  std::string fontFileName;  // the entry's fontFileName
+  std::string fontName;      // the patch's fontName up to its first zero
+  std::string baseName;      // fontFileName without folder and extension
+  std::uint32_t expectedRevision = 0;
+  std::int32_t resourceNumber = 0;
+};
+
+// One installed font that matched a candidate.
+struct FoundFont {
+  std::string path;
+  std::int32_t skipFlag = 0;
+  std::uint32_t expectedRevision = 0;
+  // The candidate the font matched. A file whose base name carries the extra
+  // characters the match accepts (B_1.otf for B.otf) is not found again by
+  // FindCandidateForPath, so the update takes its patch from here.
+  std::int32_t resourceNumber = 0;
+};
+
+class CFolderCheckCtrl {
+ public:
+  CFolderCheckCtrl();
+  virtual ~CFolderCheckCtrl();
+  CFolderCheckCtrl(const CFolderCheckCtrl&) = delete;
+  CFolderCheckCtrl& operator=(const CFolderCheckCtrl&) = delete;
+
+  // Builds one candidate per update list entry whose patch header reads, and
+  // loads the download names. Always true.
+  bool CollectCandidates();
+
+  // EnumerateDrives, then, unless stopped or failed, WalkFixedDrives.
+  void SearchFonts(SearchCallback callback, void* window);
+  bool EnumerateDrives(SearchCallback callback, void* window);
+  bool WalkFixedDrives(SearchCallback callback, void* window);
+  // Lists `folder` (ending with a separator) and the folders below it, down
+  // to 8 levels below a drive root. False when stopped.
+  bool WalkFolder(const std::string& folder, SearchCallback callback, void* window, int depth);
+
+  const SearchCandidate* MatchCandidate(const std::string& fullPath, const std::string& fileName) const;
+  const SearchCandidate* FindCandidateForPath(const std::string& path, std::uint32_t expectedRevision) const;
+  const FoundFont* GetFoundFont(std::size_t index) const;
+
+  std::vector<std::string> fixedDrives;
+  std::vector<std::unique_ptr<FoundFont>> foundFonts;
+  std::vector<std::unique_ptr<SearchCandidate>> candidates;
+  std::vector<std::string> downloadCopies;
+  std::vector<std::string> downloadNames;
+  unsigned directoryCount = 0;
+};
+
+// The one search of the run: the first call creates it and collects the
+// candidates.
+CFolderCheckCtrl* GetFolderCheckCtrl();
+void DeleteFolderCheckCtrl();
+
+// The search's texts.
+namespace search_text {
+inline constexpr const char* kDriveSearched = "%sドライブを検索しました。";
+inline constexpr const char* kSearching = "%sを検索しています。";
+}  // namespace search_text
