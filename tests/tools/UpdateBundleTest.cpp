@@ -1,0 +1,214 @@
+// The update bundle: a folder of font pairs or a manifest in, an update data
+// folder out, read back by the updater's own update list reader; and the
+// project's demo data, whose patches must turn its installed fonts into its
+// revised ones.
+#include "tools/authoring/UpdateBundle.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "patch/ResFileCtrl.h"
+#include "platform/Resources.h"
+#include "tests/support/TestFiles.h"
+#include "tests/tools/ToolsTestFonts.h"
+#include "tools/authoring/TextCodes.h"
+#include "tools/authoring/UpdaterApply.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tools_test::Bytes;
+
+// The update list of an update data folder as the updater reads it.
+class CUpdateListOf {
+ public:
+  explicit CUpdateListOf(const std::string& folder) {
+    std::string error;
+    m_loaded = m_resources.LoadUpdateDataFolder(folder, error);
+    platform::SetResourceSource(&m_resources);
+    m_list = CResFileCtrl::GetUpdateList();
+    m_list->ReadStartDialogLines();
+  }
+  ~CUpdateListOf() {
+    CResFileCtrl::ReleaseUpdateList();
+    platform::SetResourceSource(nullptr);
+  }
+  bool Loaded() const { return m_loaded; }
+  const CResFileCtrl& List() const { return *m_list; }
+  std::string Line(std::size_t i) const {
+    std::string utf8;
+    authoring::Cp932ToUtf8(m_list->fontTexts.at(i), utf8);
+    return utf8;
+  }
+
+ private:
+  platform::MemoryResources m_resources;
+  bool m_loaded = false;
+  CResFileCtrl* m_list = nullptr;
+};
+
+void WritePair(const std::string& folder, const std::string& file, const std::string& family,
+               const std::string& style, std::uint32_t seed) {
+  const Bytes name = tools_test::MacNameTable(family, style, family + " " + style);
+  const Bytes oldFont = tools_test::RebuildFont(
+      tools_test::SmallFont("x", 0x00010000, tools_test::RandomBytes(2000, seed)), {{"name", name}});
+  Bytes cff = tools_test::RandomBytes(2000, seed);
+  cff[100] ^= 0xFF;
+  const Bytes newFont = tools_test::RebuildFont(tools_test::SmallFont("x", 0x00010000, cff), {{"name", name}},
+                                                0x00011000);
+  fs::create_directories(folder + "/old");
+  fs::create_directories(folder + "/new");
+  test_support::WriteBytes(folder + "/old/" + file, oldFont);
+  test_support::WriteBytes(folder + "/new/" + file, newFont);
+}
+
+TEST(UpdateBundle, PairFolderToUpdateDataTheUpdaterReads) {
+  test_support::ScratchFolder scratch;
+  const std::string pairs = scratch.File("pairs");
+  WritePair(pairs, "VeldGothic-W3.otf", "Veld Gothic", "W3", 1);
+  WritePair(pairs, "VeldGothic-W6.otf", "Veld Gothic", "W6", 2);
+  WritePair(pairs, "VeldMincho-W3.otf", "Veld Mincho", "W3", 3);
+
+  authoring::BundleInput input;
+  std::string error;
+  ASSERT_TRUE(authoring::ReadPairFolder(pairs, input.fonts, error)) << error;
+  input.downloadNames = {"10001", "10002"};
+  const std::string out = scratch.File("update-data");
+  std::vector<authoring::BundledFont> bundled;
+  std::vector<std::string> log;
+  ASSERT_TRUE(authoring::WriteBundle(input, out, [&](const std::string& line) { log.push_back(line); }, bundled,
+                                     error))
+      << error;
+  ASSERT_EQ(bundled.size(), 3u);
+  EXPECT_EQ(log.size(), 3u);
+
+  EXPECT_TRUE(fs::exists(out + "/patches/2001.pa"));
+  EXPECT_TRUE(fs::exists(out + "/patches/2003.pa"));
+  EXPECT_FALSE(fs::exists(out + "/patches/2004.pa"));
+  const Bytes names = test_support::ReadBytes(out + "/download-names.txt");
+  EXPECT_EQ(std::string(names.begin(), names.end()), "10001\n10002\n");
+
+  CUpdateListOf read(out);
+  ASSERT_TRUE(read.Loaded());
+  const CResFileCtrl& list = read.List();
+  EXPECT_EQ(list.maxNum, 3);
+  ASSERT_EQ(list.count, 3);
+  EXPECT_EQ(list.entries[0]->fontFileName, "VeldGothic-W3.otf");
+  EXPECT_EQ(list.entries[0]->resourceNumber, 2001);
+  EXPECT_EQ(list.entries[2]->fontFileName, "VeldMincho-W3.otf");
+  EXPECT_EQ(list.entries[2]->resourceNumber, 2003);
+  ASSERT_EQ(list.fontTexts.size(), 2u);
+  EXPECT_EQ(read.Line(0), "・Veld Gothic W3/W6");
+  EXPECT_EQ(read.Line(1), "・Veld Mincho W3");
+
+  // Each patch turns its installed font into the revised one.
+  for (const auto& font : bundled) {
+    Bytes revised;
+    ASSERT_TRUE(authoring::ApplyWithUpdater(
+        test_support::ReadBytes(pairs + "/old/" + font.installedFileName),
+        test_support::ReadBytes(out + "/patches/" + std::to_string(font.patchNumber) + ".pa"), revised, error))
+        << error;
+    EXPECT_EQ(revised, test_support::ReadBytes(pairs + "/new/" + font.installedFileName));
+  }
+}
+
+TEST(UpdateBundle, ManifestWithDownloadNamesAndTitle) {
+  test_support::ScratchFolder scratch;
+  WritePair(scratch.File("fonts"), "a.otf", "Veld Round", "M", 4);
+  const std::string manifest =
+      "# installed name\tinstalled font\trevised font\tdownload name\n"
+      "\n"
+      "ヴェルド丸ゴ-M.otf\tfonts/old/a.otf\tfonts/new/a.otf\t20001\r\n";
+  test_support::WriteBytes(scratch.File("fonts.tsv"), Bytes(manifest.begin(), manifest.end()));
+
+  authoring::BundleInput input;
+  std::string error;
+  ASSERT_TRUE(authoring::ReadManifest(scratch.File("fonts.tsv"), input.fonts, error)) << error;
+  ASSERT_EQ(input.fonts.size(), 1u);
+  EXPECT_EQ(input.fonts[0].downloadName, "20001");
+  input.title = "ヴェルドマークフォント製品をご利用のお客様は、下記1フォントが改訂対象です。";
+  std::vector<authoring::BundledFont> bundled;
+  ASSERT_TRUE(authoring::WriteBundle(input, scratch.File("out"), nullptr, bundled, error)) << error;
+
+  CUpdateListOf read(scratch.File("out"));
+  ASSERT_EQ(read.List().count, 1);
+  std::string fileName;
+  ASSERT_TRUE(authoring::Cp932ToUtf8(read.List().entries[0]->fontFileName, fileName));
+  EXPECT_EQ(fileName, "ヴェルド丸ゴ-M.otf");
+  ASSERT_EQ(read.List().fontTexts.size(), 1u);
+  EXPECT_EQ(read.Line(0), "・Veld Round M");
+  const Bytes names = test_support::ReadBytes(scratch.File("out/download-names.txt"));
+  EXPECT_EQ(std::string(names.begin(), names.end()), "20001\n");
+}
+
+TEST(UpdateBundle, RefusesAndLeavesNothingBehind) {
+  test_support::ScratchFolder scratch;
+  const std::string pairs = scratch.File("pairs");
+  WritePair(pairs, "good.otf", "Veld Gothic", "W3", 5);
+  WritePair(pairs, "same.otf", "Veld Gothic", "W4", 6);
+  // The second pair's revised font is the installed one: refused.
+  fs::copy_file(pairs + "/old/same.otf", pairs + "/new/same.otf", fs::copy_options::overwrite_existing);
+
+  authoring::BundleInput input;
+  std::string error;
+  ASSERT_TRUE(authoring::ReadPairFolder(pairs, input.fonts, error)) << error;
+  std::vector<authoring::BundledFont> bundled;
+  EXPECT_FALSE(authoring::WriteBundle(input, scratch.File("out"), nullptr, bundled, error));
+  EXPECT_NE(error.find("same.otf"), std::string::npos) << error;
+  EXPECT_EQ(std::distance(fs::directory_iterator(scratch.Path()), {}), 1);  // only pairs/: no output, no staging
+
+  input.fonts.pop_back();
+  fs::create_directories(scratch.File("full"));
+  test_support::WriteBytes(scratch.File("full/keep.txt"), {1});
+  EXPECT_FALSE(authoring::WriteBundle(input, scratch.File("full"), nullptr, bundled, error));
+  EXPECT_NE(error.find("not an empty folder"), std::string::npos);
+
+  input.downloadNames = {"1234"};
+  EXPECT_FALSE(authoring::WriteBundle(input, scratch.File("out"), nullptr, bundled, error));
+  EXPECT_NE(error.find("five digits"), std::string::npos);
+
+  fs::remove(pairs + "/new/good.otf");
+  EXPECT_FALSE(authoring::ReadPairFolder(pairs, input.fonts, error));
+  EXPECT_NE(error.find("old/good.otf"), std::string::npos);
+
+  test_support::WriteBytes(scratch.File("bad.tsv"), {'a', '\t', 'b', '\n'});
+  EXPECT_FALSE(authoring::ReadManifest(scratch.File("bad.tsv"), input.fonts, error));
+  EXPECT_NE(error.find("bad.tsv:1"), std::string::npos);
+}
+
+// The demo data the updater embeds by default: every listed font is there
+// as installed, and its patch turns it into the revised font beside it.
+TEST(UpdateBundle, DemoDataRevisesItsInstalledFonts) {
+  const std::string demo = test_support::SourcePath("resources/demo");
+  if (!fs::exists(demo + "/update.ini")) GTEST_SKIP() << "no demo data";
+  CUpdateListOf read(demo);
+  ASSERT_TRUE(read.Loaded());
+  ASSERT_GT(read.List().count, 0);
+  EXPECT_EQ(read.List().count, read.List().maxNum);
+  EXPECT_FALSE(read.List().fontTexts.empty());
+  for (const auto& entry : read.List().entries) {
+    SCOPED_TRACE(entry->fontFileName);
+    const Bytes installed = test_support::ReadBytes(demo + "/installed/" + entry->fontFileName);
+    const Bytes patch = test_support::ReadBytes(demo + "/patches/" + std::to_string(entry->resourceNumber) + ".pa");
+    Bytes revised;
+    std::string error;
+    ASSERT_TRUE(authoring::ApplyWithUpdater(installed, patch, revised, error)) << error;
+    EXPECT_EQ(revised, test_support::ReadBytes(demo + "/revised/" + entry->fontFileName));
+  }
+  const Bytes names = test_support::ReadBytes(demo + "/download-names.txt");
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::uint8_t c : names) {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line += static_cast<char>(c);
+    }
+  }
+  ASSERT_FALSE(lines.empty());
+  for (const std::string& name : lines) EXPECT_TRUE(authoring::IsDownloadName(name)) << name;
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+// Planning the layout of a revised font and assembling the image the updater
+// makes from it.
+#include "tools/authoring/FontLayout.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <numeric>
+
+#include "font/BigEndian.h"
+#include "font/FontWords.h"
+
+namespace authoring {
+namespace {
+
+constexpr std::size_t kHeadAdjustmentOffset = 8;
+
+std::string TagName(const std::uint8_t (&tag)[4]) {
+  return "'" + std::string(reinterpret_cast<const char*>(tag), 4) + "'";
+}
+
+// The sum of all words of `image` with the last 1 to 3 bytes counted as a
+// word padded with zeros, as the font-wide checksum takes it.
+std::uint32_t SumWithTail(std::span<const std::uint8_t> image) {
+  std::uint32_t sum = SumFontWords(image);
+  const std::size_t tail = image.size() % 4;
+  if (tail != 0) {
+    std::uint8_t word[4] = {0, 0, 0, 0};
+    std::memcpy(word, image.data() + image.size() - tail, tail);
+    sum += LoadU32(word);
+  }
+  return sum;
+}
+
+}  // namespace
+
+bool PlanLayout(const COpenTypeFont& font, FontLayout& layout, std::string& error) {
+  layout = FontLayout{};
+  const std::size_t count = font.tables.size();
+  if (count > 255) {
+    error = "a patch holds at most 255 tables, the font has " + std::to_string(count);
+    return false;
+  }
+  std::vector<std::size_t> byTag(count);
+  std::iota(byTag.begin(), byTag.end(), 0);
+  std::stable_sort(byTag.begin(), byTag.end(), [&](std::size_t a, std::size_t b) {
+    return std::memcmp(font.tables[a]->tag, font.tables[b]->tag, 4) < 0;
+  });
+  std::vector<std::size_t> byOffset(count);
+  std::iota(byOffset.begin(), byOffset.end(), 0);
+  std::stable_sort(byOffset.begin(), byOffset.end(),
+                   [&](std::size_t a, std::size_t b) { return font.tables[a]->offset < font.tables[b]->offset; });
+
+  layout.places.resize(count);
+  std::vector<std::size_t> placeOf(count);  // directory index -> newIndex
+  for (std::size_t slot = 0; slot < count; ++slot) {
+    placeOf[byTag[slot]] = slot;
+    layout.places[slot].table = font.tables[byTag[slot]].get();
+    layout.places[slot].newIndex = static_cast<std::uint8_t>(slot);
+    layout.places[slot].newLength = font.tables[byTag[slot]]->length;
+  }
+  std::uint64_t at = kOffsetTableSize + kDirectoryEntrySize * count;
+  std::uint64_t end = at;
+  for (std::size_t order = 0; order < count; ++order) {
+    TablePlace& place = layout.places[placeOf[byOffset[order]]];
+    place.fileOrder = static_cast<std::uint8_t>(order);
+    place.newOffset = static_cast<std::uint32_t>(at);
+    end = at + place.newLength;
+    at = (end + 3) / 4 * 4;
+    if (at > std::numeric_limits<std::uint32_t>::max()) {
+      error = "the revised font would be 4 GiB or more";
+      return false;
+    }
+  }
+  layout.newFileSize = static_cast<std::uint32_t>((end + 3) / 4 * 4);
+
+  // How the font as given departs from the plan.
+  for (std::size_t i = 0; i < count; ++i) {
+    if (byTag[i] != i) {
+      layout.departures.push_back("its directory is not in tag order");
+      break;
+    }
+  }
+  const std::span<const std::uint8_t> image = font.Image();
+  for (const TablePlace& place : layout.places) {
+    const CTagObject& table = *place.table;
+    if (table.offset != place.newOffset) {
+      layout.departures.push_back("table " + TagName(table.tag) + " lies at " + std::to_string(table.offset) +
+                                  ", back to back it belongs at " + std::to_string(place.newOffset));
+      continue;
+    }
+    const std::size_t paddingEnd = std::min<std::size_t>(image.size(), std::size_t{table.offset} + table.paddedLength);
+    for (std::size_t p = std::size_t{table.offset} + table.length; p < paddingEnd; ++p) {
+      if (image[p] != 0) {
+        layout.departures.push_back("the padding after table " + TagName(table.tag) + " is not zero");
+        break;
+      }
+    }
+  }
+  if (image.size() != layout.newFileSize) {
+    layout.departures.push_back("the file is " + std::to_string(image.size()) + " bytes, laid out it is " +
+                                std::to_string(layout.newFileSize));
+  }
+  return true;
+}
+
+std::vector<std::uint8_t> AssembleExpected(const FontLayout& layout, const std::uint8_t (&offsetTable)[12]) {
+  std::vector<std::uint8_t> image(layout.newFileSize, 0);
+  if (image.size() < kOffsetTableSize + kDirectoryEntrySize * layout.places.size()) return {};
+  std::memcpy(image.data(), offsetTable, kOffsetTableSize);
+  const TablePlace* head = nullptr;
+  for (const TablePlace& place : layout.places) {
+    const CTagObject& table = *place.table;
+    std::uint8_t* entry = image.data() + kOffsetTableSize + kDirectoryEntrySize * place.newIndex;
+    std::memcpy(entry, table.tag, 4);
+    StoreU32(entry + 4, CalcTableCheckSum(table.Data(), place.newLength));
+    StoreU32(entry + 8, place.newOffset);
+    StoreU32(entry + 12, place.newLength);
+    if (place.newLength != 0) std::memcpy(image.data() + place.newOffset, table.data, place.newLength);
+    if (head == nullptr && std::memcmp(table.tag, "head", 4) == 0) head = &place;
+  }
+  if (head == nullptr || head->newLength < kHeadAdjustmentOffset + 4) return {};
+  std::uint8_t* headBytes = image.data() + head->newOffset;
+  StoreU32(headBytes + kHeadAdjustmentOffset, 0);
+  const std::span<const std::uint8_t> headSpan(headBytes, AlignLength4(head->newLength));
+  StoreU32(image.data() + kOffsetTableSize + kDirectoryEntrySize * head->newIndex + 4,
+           CalcTableCheckSum(headSpan, head->newLength));
+  StoreU32(headBytes + kHeadAdjustmentOffset, kCheckSumMagic - SumWithTail(image));
+  return image;
+}
+
+bool ChecksumsAreRight(const COpenTypeFont& font, std::vector<std::string>& problems) {
+  const std::size_t before = problems.size();
+  const CTagObject* head = font.FindTagObject("head");
+  for (const auto& table : font.tables) {
+    std::uint32_t sum = CalcTableCheckSum(table->Data(), table->length);
+    if (table.get() == head && table->length >= kHeadAdjustmentOffset + 4) {
+      std::vector<std::uint8_t> copy(table->data, table->data + table->length);
+      StoreU32(copy.data() + kHeadAdjustmentOffset, 0);
+      sum = CalcTableCheckSum(copy, table->length);
+    }
+    if (sum != table->checkSum) {
+      problems.push_back("the checksum of table " + TagName(table->tag) + " is wrong");
+    }
+  }
+  if (head == nullptr || head->length < kHeadAdjustmentOffset + 4) {
+    problems.push_back("there is no head table to carry checkSumAdjustment");
+  } else {
+    std::vector<std::uint8_t> copy(font.Image().begin(), font.Image().end());
+    StoreU32(copy.data() + head->offset + kHeadAdjustmentOffset, 0);
+    if (kCheckSumMagic - SumWithTail(copy) != LoadU32(head->data + kHeadAdjustmentOffset)) {
+      problems.push_back("head.checkSumAdjustment is wrong");
+    }
+  }
+  return problems.size() == before;
+}
+
+}  // namespace authoring

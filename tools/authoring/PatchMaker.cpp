@@ -1,0 +1,359 @@
+// The patch maker: refusals first, then the layout, one difference per table,
+// the writer, and the updater's own build as the final check.
+#include "tools/authoring/PatchMaker.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <set>
+#include <tuple>
+
+#include "font/BigEndian.h"
+#include "font/OpenTypeFont.h"
+#include "platform/Files.h"
+#include "tools/authoring/FontLayout.h"
+#include "tools/authoring/OutputFile.h"
+#include "tools/authoring/PatchWriter.h"
+#include "tools/authoring/TableDiffer.h"
+#include "tools/authoring/UpdaterApply.h"
+
+namespace authoring {
+namespace {
+
+constexpr std::size_t kHeadLength = 54;
+
+std::string TagText(const std::uint8_t* tag) { return std::string(reinterpret_cast<const char*>(tag), 4); }
+std::string Quoted(const std::string& tag) { return "'" + tag + "'"; }
+
+std::string JoinTags(const std::set<std::string>& tags) {
+  std::string text;
+  for (const std::string& tag : tags) text += (text.empty() ? "" : ", ") + Quoted(tag);
+  return text;
+}
+
+std::string RevisionText(std::uint32_t revision) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%08X", revision);
+  return text;
+}
+
+// The table's bytes after its length up to a multiple of 4 are all in the
+// file and zero: only then does the updater's kept table sum like the table.
+bool PaddingIsZero(const CTagObject& table) {
+  if (table.paddedAvailable != table.paddedLength) return false;
+  for (std::uint32_t i = table.length; i < table.paddedLength; ++i) {
+    if (table.data[i] != 0) return false;
+  }
+  return true;
+}
+
+bool SameTable(const CTagObject& a, const CTagObject& b) {
+  return a.length == b.length && (a.length == 0 || std::memcmp(a.data, b.data, a.length) == 0);
+}
+
+std::size_t FirstDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return i;
+  }
+  return n;
+}
+
+// Every table of `revised` holds the revised font's bytes (head apart from its
+// checkSumAdjustment, which the updater recomputes) and its checksums are right.
+bool SameTablesWithRightChecksums(const std::vector<std::uint8_t>& revisedImage, const COpenTypeFont& newFont,
+                                  std::string& problem) {
+  COpenTypeFont revised;
+  if (revised.ReadFontImage(revisedImage, "revised.otf", nullptr, nullptr, 1, 0) != 0) {
+    problem = "the updater's result is not a loadable font";
+    return false;
+  }
+  if (revised.tables.size() != newFont.tables.size()) {
+    problem = "the updater's result has another number of tables";
+    return false;
+  }
+  for (const auto& table : newFont.tables) {
+    const CTagObject* got = revised.FindTagObject(table->tagText);
+    if (got == nullptr || got->length != table->length) {
+      problem = "table " + Quoted(table->tagText) + " is missing or has another length in the updater's result";
+      return false;
+    }
+    std::vector<std::uint8_t> want(table->data, table->data + table->length);
+    std::vector<std::uint8_t> have(got->data, got->data + got->length);
+    if (std::strcmp(table->tagText, "head") == 0) {
+      std::fill_n(want.begin() + 8, 4, 0);
+      std::fill_n(have.begin() + 8, 4, 0);
+    }
+    if (want != have) {
+      problem = "table " + Quoted(table->tagText) + " differs in the updater's result";
+      return false;
+    }
+  }
+  std::vector<std::string> problems;
+  if (!ChecksumsAreRight(revised, problems)) {
+    problem = "the updater's result has wrong checksums: " + problems.front();
+    return false;
+  }
+  return true;
+}
+
+// The font name and revision the search reads, with the reason when it
+// cannot read one.
+bool ReadIdentity(const std::vector<std::uint8_t>& image, const COpenTypeFont& loaded, std::string& name,
+                  std::uint32_t& revision, std::string& reason) {
+  COpenTypeFont probe;
+  if (probe.ReadFontIdentityImage(image, revision, name)) return true;
+  bool hasName = false;
+  bool hasRevision = false;
+  std::string ignoredName;
+  std::uint32_t ignoredRevision = 0;
+  for (std::size_t i = 0; i < loaded.tables.size(); ++i) {
+    hasName = hasName || loaded.ReadFontName(i, ignoredName);
+    hasRevision = hasRevision || loaded.ReadFontRevision(i, ignoredRevision);
+  }
+  if (!hasName) {
+    reason =
+        "it has no name the font search can read: the search takes the fifth record of the name table as a "
+        "single-byte string, and here that record is missing, empty or UTF-16 (its first byte is zero); put "
+        "the Macintosh name records first";
+  } else if (!hasRevision) {
+    reason = "it has no head table from which the font search can read its revision";
+  } else {
+    reason = "the font search cannot identify it";
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string DescribeUnloadableFont(const std::vector<std::uint8_t>& image) {
+  if (image.size() < kOffsetTableSize) {
+    return "it is too short to be a font (" + std::to_string(image.size()) + " bytes)";
+  }
+  const std::uint32_t version = LoadU32(image.data());
+  if (version == 0x00010000 || version == 0x74727565) return "it has TrueType outlines, not CFF ('OTTO')";
+  if (version == 0x74746366) return "it is a font collection; take one face out of it first";
+  if (version == 0x774F4646 || version == 0x774F4632) return "it is a WOFF web font, not an installed font";
+  if (version != kSfntVersionOtto) return "it is not an OpenType CFF ('OTTO') font";
+  const std::size_t count = LoadU16(image.data() + 4);
+  if (kOffsetTableSize + kDirectoryEntrySize * count > image.size()) return "its table directory runs past its end";
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* entry = image.data() + kOffsetTableSize + kDirectoryEntrySize * i;
+    const std::string tag = TagText(entry);
+    if (!IsKnownTag(tag.c_str())) {
+      return "it has table " + Quoted(tag) + ", which the updater does not accept in a font";
+    }
+    const std::uint32_t offset = LoadU32(entry + 8);
+    const std::uint32_t length = LoadU32(entry + 12);
+    if (length > image.size() || offset > image.size() - length) {
+      return "table " + Quoted(tag) + " runs past the end of the file";
+    }
+  }
+  COpenTypeFont font;
+  if (font.ReadFontImage(image, "font.otf", nullptr, nullptr, 1, 0) != 0) return "the updater's reader refuses it";
+  return {};
+}
+
+bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std::uint8_t>& newImage,
+               MakeResult& result, std::string& error) {
+  result = MakeResult{};
+  for (const auto& [image, which] : {std::pair{&oldImage, "the installed font"}, {&newImage, "the revised font"}}) {
+    const std::string reason = DescribeUnloadableFont(*image);
+    if (!reason.empty()) {
+      error = std::string(which) + " cannot be patched: " + reason;
+      return false;
+    }
+  }
+  COpenTypeFont oldFont;
+  COpenTypeFont newFont;
+  if (oldFont.ReadFontImage(oldImage, "installed.otf", nullptr, nullptr, 1, 0) != 0 ||
+      newFont.ReadFontImage(newImage, "revised.otf", nullptr, nullptr, 1, 0) != 0) {
+    error = "the fonts cannot be loaded";
+    return false;
+  }
+
+  for (const auto& [font, which] : {std::pair{&oldFont, "the installed font"}, {&newFont, "the revised font"}}) {
+    if (font->tables.size() > 255) {
+      error = std::string(which) + " has " + std::to_string(font->tables.size()) +
+              " tables; a patch holds at most 255";
+      return false;
+    }
+  }
+  // The same tables on both sides, each once: the updater rebuilds exactly
+  // the installed font's tables and finds each by its tag.
+  std::set<std::string> oldTags;
+  std::set<std::string> newTags;
+  for (const auto& [font, tags, which] : {std::tuple{&oldFont, &oldTags, "the installed font"},
+                                          {&newFont, &newTags, "the revised font"}}) {
+    for (const auto& table : font->tables) {
+      if (!tags->insert(table->tagText).second) {
+        error = std::string(which) + " has table " + Quoted(table->tagText) +
+                " twice; the updater would find only the first";
+        return false;
+      }
+    }
+  }
+  if (oldTags != newTags) {
+    std::set<std::string> onlyOld;
+    std::set<std::string> onlyNew;
+    std::set_difference(oldTags.begin(), oldTags.end(), newTags.begin(), newTags.end(),
+                        std::inserter(onlyOld, onlyOld.end()));
+    std::set_difference(newTags.begin(), newTags.end(), oldTags.begin(), oldTags.end(),
+                        std::inserter(onlyNew, onlyNew.end()));
+    error = "the fonts have different tables (the updater can neither add nor drop a table):";
+    if (!onlyOld.empty()) error += " only the installed font has " + JoinTags(onlyOld) + ";";
+    if (!onlyNew.empty()) error += " only the revised font has " + JoinTags(onlyNew) + ";";
+    error.pop_back();
+    return false;
+  }
+  const CTagObject* newHead = newFont.FindTagObject("head");
+  if (newHead == nullptr || newHead->length < kHeadLength) {
+    error = "the revised font's head table is missing or shorter than 54 bytes";
+    return false;
+  }
+
+  // What the search will read from the installed font, which the header
+  // must carry exactly.
+  std::string reason;
+  if (!ReadIdentity(oldImage, oldFont, result.fontName, result.oldRevision, reason)) {
+    error = "the installed font cannot be patched: " + reason;
+    return false;
+  }
+  if (result.fontName.size() > kMaxFontNameLength) {
+    error = "the installed font's name \"" + result.fontName + "\" is " + std::to_string(result.fontName.size()) +
+            " bytes; a patch holds at most " + std::to_string(kMaxFontNameLength);
+    return false;
+  }
+  std::string newName;
+  if (ReadIdentity(newImage, newFont, newName, result.newRevision, reason)) {
+    // The search would take the revised font for the installed one and patch
+    // it a second time, turning it into garbage.
+    if (newName == result.fontName && result.newRevision == result.oldRevision) {
+      error = "the revised font keeps the installed font's name and revision (" + RevisionText(result.oldRevision) +
+              "); the updater would find it again after the update and patch it twice. Raise head.fontRevision";
+      return false;
+    }
+  } else {
+    result.notes.push_back("the revised font has no name and revision the search can read (" + reason +
+                           "); a later update could not find it");
+  }
+
+  FontLayout layout;
+  if (!PlanLayout(newFont, layout, error)) return false;
+  bool conventional = layout.departures.empty();
+  for (const std::string& departure : layout.departures) {
+    result.notes.push_back("the revised font is not laid out as a patch lays it out: " + departure);
+  }
+  if (!layout.departures.empty()) {
+    result.notes.push_back("the patch lays the revised font's tables out in tag order, back to back");
+  }
+  std::vector<std::string> problems;
+  if (!ChecksumsAreRight(newFont, problems)) {
+    conventional = false;
+    for (const std::string& problem : problems) {
+      result.notes.push_back("in the revised font " + problem + "; the updater writes the right one");
+    }
+  }
+  std::uint8_t offsetTable[kOffsetTableSize];
+  std::memcpy(offsetTable, oldImage.data(), kOffsetTableSize);
+  if (std::memcmp(offsetTable, newImage.data(), kOffsetTableSize) != 0) {
+    conventional = false;
+    result.notes.push_back(
+        "the revised font's offset table (numTables, searchRange, ...) differs from the installed font's; the "
+        "updater keeps the installed font's");
+  }
+
+  // One record per table, in directory order of the revised font.
+  std::vector<PatchTable> tables(layout.places.size());
+  for (std::size_t i = 0; i < layout.places.size(); ++i) {
+    const TablePlace& place = layout.places[i];
+    const CTagObject& newTable = *place.table;
+    const CTagObject& oldTable = *oldFont.FindTagObject(newTable.tagText);
+    PatchTable& table = tables[i];
+    std::memcpy(table.tag, newTable.tag, 4);
+    table.newIndex = place.newIndex;
+    table.fileOrder = place.fileOrder;
+    table.newLength = place.newLength;
+    table.newOffset = place.newOffset;
+    table.newBytes = newTable.Data();
+    TableReport report;
+    report.tag = newTable.tagText;
+    report.oldLength = oldTable.length;
+    report.newLength = newTable.length;
+    if (SameTable(oldTable, newTable) && PaddingIsZero(oldTable)) {
+      table.keep = true;
+      report.form = TableForm::kKeep;
+    } else {
+      if (std::strcmp(newTable.tagText, "maxp") == 0) {
+        table.difference = ReplaceWhole(newTable.length);
+      } else {
+        CTableDiffer differ;
+        if (!differ.Index(oldTable.Data())) {
+          error = "table " + Quoted(newTable.tagText) + " is too large to index";
+          return false;
+        }
+        table.difference = differ.Diff(newTable.Data());
+      }
+      if (!IsCompleteCover(table.difference, oldTable.length, newTable.length)) {
+        error = "internal error: the difference of table " + Quoted(newTable.tagText) + " does not cover it";
+        return false;
+      }
+      report.form = table.difference.oldSegments.empty() ? TableForm::kReplaceWhole : TableForm::kDifference;
+      report.oldSegments = table.difference.oldSegments.size();
+      report.newSegments = table.difference.newSegments.size();
+      report.carriedBytes = table.difference.CarriedBytes();
+      report.blockSize = table.difference.BlockSize();
+    }
+    result.tables.push_back(report);
+  }
+
+  PatchHeader header;
+  header.fontName = result.fontName;
+  header.oldRevision = result.oldRevision;
+  header.newFileSize = layout.newFileSize;
+  std::vector<std::uint8_t> patch;
+  if (!WritePatch(header, tables, patch, error)) return false;
+
+  // The proof: the updater's own build of the installed font with this patch.
+  std::vector<std::uint8_t> revised;
+  if (!ApplyWithUpdater(oldImage, patch, revised, error)) {
+    error = "check failed: " + error;
+    return false;
+  }
+  const std::vector<std::uint8_t> expected = AssembleExpected(layout, offsetTable);
+  if (revised != expected) {
+    error = "check failed: the updater's result differs from the planned font at byte " +
+            std::to_string(FirstDifference(revised, expected));
+    return false;
+  }
+  result.byteIdentical = revised == newImage;
+  if (conventional && !result.byteIdentical) {
+    error = "check failed: the updater's result differs from the revised font at byte " +
+            std::to_string(FirstDifference(revised, newImage));
+    return false;
+  }
+  if (!SameTablesWithRightChecksums(revised, newFont, reason)) {
+    error = "check failed: " + reason;
+    return false;
+  }
+  result.patch = std::move(patch);
+  return true;
+}
+
+bool MakePatchFile(const std::string& oldPath, const std::string& newPath, const std::string& patchPath,
+                   MakeResult& result, std::string& error) {
+  std::vector<std::uint8_t> oldImage;
+  std::vector<std::uint8_t> newImage;
+  if (!platform::ReadWholeFile(oldPath, oldImage)) {
+    error = "cannot read " + oldPath;
+    return false;
+  }
+  if (!platform::ReadWholeFile(newPath, newImage)) {
+    error = "cannot read " + newPath;
+    return false;
+  }
+  return MakePatch(oldImage, newImage, result, error) && WriteOutputFile(patchPath, result.patch, error);
+}
+
+}  // namespace authoring

@@ -1,0 +1,93 @@
+// The updater's build of one font, run on bytes in memory.
+#include "tools/authoring/UpdaterApply.h"
+
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#include "engine/OpenTypeManager.h"
+#include "platform/Files.h"
+#include "platform/Resources.h"
+
+namespace authoring {
+namespace {
+
+constexpr std::uint16_t kPatchNumber = 2001;
+
+int NoProgress(int, int, const char*, const char*, void*) { return 0; }
+
+// Puts the patch where the updater's resource lookups find it, for the life
+// of the guard.
+class CResourceGuard {
+ public:
+  explicit CResourceGuard(const platform::ResourceSource* source) { platform::SetResourceSource(source); }
+  ~CResourceGuard() { platform::SetResourceSource(nullptr); }
+  CResourceGuard(const CResourceGuard&) = delete;
+  CResourceGuard& operator=(const CResourceGuard&) = delete;
+};
+
+// A name in the temporary folder that nothing uses yet; the build creates the
+// file itself and refuses an existing one.
+std::string FreshTempPath() {
+  std::error_code failed;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(failed);
+  if (failed) return {};
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::filesystem::path candidate = folder / ("sabun-check-" + std::to_string(random()) + ".otf");
+    if (!std::filesystem::exists(candidate, failed)) return candidate.string();
+  }
+  return {};
+}
+
+const char* DescribeBuildResult(int code) {
+  switch (code) {
+    case 1: return "a table named by the patch is missing from the font, or the patch does not fit it";
+    case 6: return "the build was stopped";
+    case 7: return "the patch cannot be read";
+    case 9: return "the revised font has no head table";
+    case 11: return "the temporary file cannot be created";
+    default: return "the build failed";
+  }
+}
+
+}  // namespace
+
+bool ApplyWithUpdater(const std::vector<std::uint8_t>& installed, const std::vector<std::uint8_t>& patch,
+                      std::vector<std::uint8_t>& revised, std::string& error) {
+  revised.clear();
+  platform::MemoryResources resources;
+  resources.Add("FONT_PA", kPatchNumber, patch);
+  CResourceGuard guard(&resources);
+
+  COpenTypeManager manager;
+  const std::string fontPath = "installed.otf";
+  // A window handle only so that the reports are made as in a real run.
+  int window = 0;
+  if (manager.ReadFontImage(installed, fontPath, NoProgress, &window, 1, 0) != 0) {
+    error = "the updater cannot load the installed font";
+    return false;
+  }
+  const std::string tempPath = FreshTempPath();
+  if (tempPath.empty()) {
+    error = "no temporary folder to build the revised font in";
+    return false;
+  }
+  const int built = manager.BuildNewFont(fontPath, kPatchNumber, tempPath, NoProgress, &window, 1, 0);
+  if (built != 0) {
+    platform::RemoveFile(tempPath);
+    error = std::string("the updater cannot build the revised font: ") + DescribeBuildResult(built) + " (code " +
+            std::to_string(built) + ")";
+    return false;
+  }
+  const bool read = platform::ReadWholeFile(tempPath, revised);
+  platform::RemoveFile(tempPath);
+  if (!read) {
+    error = "the revised font the updater wrote cannot be read back";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace authoring
