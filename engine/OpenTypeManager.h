@@ -20,6 +20,15 @@ class COpenTypeManager : public COpenTypeFont {
   // Frees the font and the update state attached to it (patch, new image).
   void ReleaseFont() override;
 
+  // Revises the installed font at `fontPath` from its patch: reads it, builds
+  // the revised font into a new temporary file, copies that over the
+  // installed file and verifies the copy. 0 revised; 1 the font or its patch
+  // cannot be read or do not fit; 6 stopped; 10 the copy failed (the
+  // installed file is then put back as it was where that can be done);
+  // 12 the copy cannot be read back; 13 the copy's sum differs.
+  int UpdateFont(const std::string& fontPath, std::uint32_t expectedRevision, ProgressCallback progress,
+                 void* window, int fontCount, int fontIndex);
+
   // Builds the revised font from the loaded font and the patch "FONT_PA"
   // `resourceNumber`, and writes it to `tempPath` (a new file). 0 written;
   // 1 a table named by the patch is missing or the patch does not fit the
@@ -45,4 +54,5 @@ class COpenTypeManager : public COpenTypeFont {
   std::uint32_t newFontSize = 0;
   std::unique_ptr<CMakeSabunData> patch;
   std::uint32_t expectedFileSum = 0;
+  bool tempFileWritten = false;  // BuildNewFont created the temporary file
 };

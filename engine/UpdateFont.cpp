@@ -1,0 +1,84 @@
+// Revising one installed font: read it, build the revised font into the
+// temporary folder, copy it over the installed file and verify the copy.
+#include <algorithm>
+#include <vector>
+
+#include "engine/OpenTypeManager.h"
+#include "search/FolderCheckCtrl.h"
+#include "platform/Files.h"
+#include "platform/Runtime.h"
+#include "platform/TempFiles.h"
+
+namespace {
+
+constexpr int kTempNameAttempts = 512;
+
+// A temporary path under which nothing stands yet. BuildNewFont creates the
+// file exclusively, so a file that appears meanwhile is refused, not used.
+bool FreshTempPath(std::string& path) {
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    if (!platform::FormTempPath("", path)) return false;
+    if (!platform::FileExists(path)) return true;
+  }
+  return false;
+}
+
+// The patch of a found font: its candidate by file name and revision, or the
+// candidate the search matched it with (a file named B_1.otf for B.otf).
+bool FindPatchNumber(const std::string& fontPath, std::uint32_t expectedRevision, std::uint16_t& number) {
+  const CFolderCheckCtrl* search = GetFolderCheckCtrl();
+  if (const SearchCandidate* candidate = search->FindCandidateForPath(fontPath, expectedRevision)) {
+    number = static_cast<std::uint16_t>(candidate->resourceNumber);
+    return true;
+  }
+  for (const auto& found : search->foundFonts) {
+    if (found->path == fontPath && found->expectedRevision == expectedRevision && found->resourceNumber != 0) {
+      number = static_cast<std::uint16_t>(found->resourceNumber);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expectedRevision,
+                                 ProgressCallback progress, void* window, int fontCount, int fontIndex) {
+  const int read = ReadFontFile(fontPath, progress, window, fontCount, fontIndex);
+  if (read != 0) {
+    COpenTypeFont::ReleaseFont();
+    return read == 6 ? 6 : 1;
+  }
+  // Without its patch the font cannot be revised; it is reported as a font
+  // that could not be read, and nothing is written.
+  std::uint16_t patchNumber = 0;
+  std::string tempPath;
+  if (!FindPatchNumber(fontPath, expectedRevision, patchNumber) || !FreshTempPath(tempPath)) {
+    COpenTypeFont::ReleaseFont();
+    return 1;
+  }
+
+  int result = 0;
+  const int built = BuildNewFont(fontPath, patchNumber, tempPath, progress, window, fontCount, fontIndex);
+  if (built != 0) {
+    result = built == 6 ? 6 : 1;
+  } else if (!platform::CopyFileOver(tempPath, fontPath)) {
+    // The copy may have stopped part-way; the installed font is still in
+    // memory, so put it back rather than leave a damaged file.
+    std::vector<std::uint8_t> now;
+    const std::span<const std::uint8_t> old = Image();
+    if (!platform::ReadWholeFile(fontPath, now) || now.size() != old.size() ||
+        !std::equal(old.begin(), old.end(), now.begin())) {
+      platform::WriteFileReplacing(fontPath, old.data(), old.size());
+    }
+    result = 10;
+  } else {
+    // The copy has happened: a stop asked for here changes nothing.
+    ReportStep(progress, window, OverallPercentFloat(fontIndex, fontCount, 100), 100, fontPath,
+               progress_text::kCopying);
+    result = VerifyFontFile(fontPath, expectedFileSum);
+  }
+  if (tempFileWritten) platform::RemoveFile(tempPath);
+  COpenTypeFont::ReleaseFont();
+  return result;
+}
