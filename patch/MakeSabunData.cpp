@@ -13,7 +13,7 @@
 namespace {
 
 constexpr std::uint8_t kPatchMagic[4] = {'V', 'K', 'T', 'P'};
-constexpr std::size_t kOldSegmentSize = 12;  // srcOffset, length, dstOffset
+constexpr std::size_t kOldSegmentSize = 12;     // srcOffset, length, dstOffset
 constexpr std::size_t kNewSegmentHeadSize = 8;  // dstOffset, length
 constexpr const char* kPatchResourceType = "FONT_PA";
 
@@ -86,8 +86,7 @@ std::size_t CSabunTagObject::DifferenceSize() const {
 CMakeSabunData::CMakeSabunData() { kind = kind_code::kPatch; }
 CMakeSabunData::~CMakeSabunData() { ClearPatch(); }
 
-bool CMakeSabunData::ReadPatchHeader(std::uint16_t resourceNumber, std::string& name,
-                                     std::uint32_t& revision) const {
+bool CMakeSabunData::ReadPatchHeader(std::uint16_t resourceNumber, std::string& name, std::uint32_t& revision) const {
   platform::ResourceBytes resource;
   if (!platform::LoadOwnResource(kPatchResourceType, resourceNumber, resource)) return false;
   return ReadPatchHeaderBytes({resource.data, resource.size}, name, revision);
@@ -135,9 +134,8 @@ bool CMakeSabunData::LoadPatchBytes(std::span<const std::uint8_t> bytes) {
   const std::span<const std::uint8_t> patch(patchBytes.data(), patchSize);
 
   CByteReader reader(patch);
-  if (!reader.ReadBytes(magic, 4) || !reader.ReadBytes(fontName, kPatchFontNameSize) ||
-      !reader.ReadU32(oldRevision) || !reader.ReadU32(newFileSize) || !reader.ReadU8(tableCount) ||
-      !reader.ReadBytes(reserved, 8)) {
+  if (!reader.ReadBytes(magic, 4) || !reader.ReadBytes(fontName, kPatchFontNameSize) || !reader.ReadU32(oldRevision) ||
+      !reader.ReadU32(newFileSize) || !reader.ReadU8(tableCount) || !reader.ReadBytes(reserved, 8)) {
     return false;
   }
   if (tableCount == 0) return true;

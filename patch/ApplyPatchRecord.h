@@ -1,0 +1,16 @@
+// The rebuild of one table of a font from its patch record: kept, replaced
+// whole, or assembled from ranges of the installed table and bytes carried in
+// the patch.
+#pragma once
+
+#include "font/TagObject.h"
+#include "patch/MakeSabunData.h"
+
+// Fills the rebuilt form of `table` from `record` (whose tag is the table's):
+// new data (padded to a multiple of 4, plus one zero byte), new tag, new
+// checksum, new offset, new length, directory slot and data order. A second
+// call starts from nothing. 1 done; 0 refused because a segment reaches past
+// the installed table's padded length or past the installed file, or past the
+// new table's padded length, or the new data cannot be allocated; the table
+// then holds no new data.
+int ApplyPatchRecord(CTagObject& table, const CSabunTagObject& record);
