@@ -1,0 +1,125 @@
+// Loading the update list from the program's own INI text.
+#include "patch/ResFileCtrl.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "platform/Files.h"
+#include "platform/Ini.h"
+#include "platform/Resources.h"
+#include "platform/Runtime.h"
+#include "platform/TempFiles.h"
+
+namespace {
+
+constexpr const char* kListSection = "UPDATE_FONT";
+constexpr const char* kStartSection = "UPDATE_STARTDLG_STRING";
+constexpr std::size_t kValueBuffer = 255;        // values of at most 254 characters
+constexpr std::size_t kTitleBuffer = 1024;       // MAIN_TEXTTITLE: at most 1,023 characters
+constexpr std::size_t kFontFileNameLimit = 255;  // "%s.otf" into its buffer
+
+CResFileCtrl*& Instance() {
+  static CResFileCtrl* instance = nullptr;
+  return instance;
+}
+
+// The decimal value of the leading digits (after blanks and a sign), 0 when
+// there are none; values beyond the range of an int stop at its ends.
+std::int32_t DecimalValue(const std::string& text) {
+  const char* p = text.c_str();
+  while (*p == ' ' || *p == '\t') ++p;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  long long value = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > static_cast<long long>(INT_MAX) + 1) break;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<std::int32_t>(value);
+}
+
+std::string Key(const char* stem, long long n) { return stem + std::to_string(n); }
+
+}  // namespace
+
+CResFileCtrl::~CResFileCtrl() { ClearUpdateList(); }
+
+CResFileCtrl* CResFileCtrl::GetUpdateList() {
+  CResFileCtrl*& instance = Instance();
+  if (instance == nullptr) {
+    instance = new CResFileCtrl();
+    instance->ClearUpdateList();
+    instance->LoadUpdateList();
+  }
+  return instance;
+}
+
+void CResFileCtrl::ReleaseUpdateList() {
+  CResFileCtrl*& instance = Instance();
+  if (instance == nullptr) return;
+  instance->ClearUpdateList();
+  delete instance;
+  instance = nullptr;
+}
+
+void CResFileCtrl::LoadUpdateList() {
+  // A second load must not leave the first file behind or mix two lists.
+  ClearUpdateList();
+  maxNum = 0;
+  count = 0;
+  platform::ResourceBytes text;
+  if (!platform::LoadOwnResource("INIFILE", 2000, text)) return;
+  // A fresh file under a new name: the program runs as administrator, so it
+  // never writes into a file or a link that already stands in the folder.
+  std::string path;
+  if (!platform::CreateTempFile(".ini", text.data, text.size, path)) return;
+  iniPath = path;
+
+  const std::string maxText = platform::ReadProfileString(iniPath, kListSection, "MAXNUM", "", kValueBuffer);
+  if (maxText.empty()) return;
+  maxNum = DecimalValue(maxText);
+  if (maxNum <= 0) return;
+
+  for (long long n = 1;; ++n) {
+    const std::string patchFile =
+        platform::ReadProfileString(iniPath, kListSection, Key("FONT_PAFILE", n).c_str(), "", kValueBuffer);
+    if (patchFile.empty()) return;
+    std::string fontFileName = platform::SplitPath(patchFile).baseName + ".otf";
+    if (fontFileName.size() > kFontFileNameLimit) fontFileName.resize(kFontFileNameLimit);
+    const int resourceNumber = platform::ReadProfileInt(iniPath, kListSection, Key("FONT_RESNUM", n).c_str(), -1);
+    if (resourceNumber == 0) return;
+    platform::ResourceBytes patch;
+    if (!platform::LoadOwnResource("FONT_PA", static_cast<std::uint16_t>(resourceNumber & 0xFFFF), patch)) return;
+    auto entry = std::make_unique<UpdateListEntry>();
+    entry->fontFileName = std::move(fontFileName);
+    entry->resourceNumber = resourceNumber;
+    entries.push_back(std::move(entry));
+    ++count;
+    if (n >= maxNum) return;
+  }
+}
+
+void CResFileCtrl::ClearUpdateList() {
+  if (!iniPath.empty()) {
+    platform::RemoveFile(iniPath);
+    iniPath.clear();
+  }
+  entries.clear();
+}
+
+void CResFileCtrl::ReadStartDialogLines() {
+  fontTexts.clear();
+  if (iniPath.empty()) return;
+  if (platform::ReadProfileString(iniPath, kStartSection, "MAIN_TEXTTITLE", "", kTitleBuffer).empty()) return;
+  const std::string maxText = platform::ReadProfileString(iniPath, kStartSection, "MAXNUM", "", kValueBuffer);
+  if (maxText.empty()) return;
+  const std::int32_t lines = DecimalValue(maxText);
+  for (long long i = 1; i <= lines; ++i) {
+    std::string line =
+        platform::ReadProfileString(iniPath, kStartSection, Key("FONT_TEXTTITLE", i).c_str(), "", kValueBuffer);
+    if (!line.empty()) fontTexts.push_back(std::move(line));
+  }
+}
