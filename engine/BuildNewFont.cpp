@@ -1,0 +1,147 @@
+// Building the revised font: the patch is loaded, every table is rebuilt
+// from it, and the tables and the new directory are laid into a zeroed image
+// exactly where the patch puts them; then the checksums are fixed and the
+// image is written to a new temporary file.
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include "engine/OpenTypeManager.h"
+#include "font/BigEndian.h"
+#include "font/FontWords.h"
+#include "patch/ApplyPatchRecord.h"
+#include "patch/MakeSabunData.h"
+#include "platform/Files.h"
+#include "platform/Runtime.h"
+
+namespace {
+
+// Frees the new image whichever way BuildNewFont returns.
+class NewImageRelease {
+ public:
+  explicit NewImageRelease(std::vector<std::uint8_t>& image) : m_image(image) {}
+  ~NewImageRelease() {
+    m_image.clear();
+    m_image.shrink_to_fit();
+  }
+  NewImageRelease(const NewImageRelease&) = delete;
+  NewImageRelease& operator=(const NewImageRelease&) = delete;
+
+ private:
+  std::vector<std::uint8_t>& m_image;
+};
+
+struct Placement {
+  std::uint32_t offset;
+  std::uint32_t length;
+};
+
+// Whether the tables, each with its unpadded length, lie one after another
+// without sharing a byte. Empty tables share nothing.
+bool NoOverlap(std::vector<Placement> placements) {
+  std::sort(placements.begin(), placements.end(),
+            [](const Placement& a, const Placement& b) { return a.offset < b.offset; });
+  std::uint64_t end = 0;
+  for (const Placement& p : placements) {
+    if (p.length == 0) continue;
+    if (p.offset < end) return false;
+    end = std::uint64_t{p.offset} + p.length;
+  }
+  return true;
+}
+
+}  // namespace
+
+int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t resourceNumber,
+                                   const std::string& tempPath, ProgressCallback progress, void* window, int fontCount,
+                                   int fontIndex) {
+  NewImageRelease release(newImage);
+  tempFileWritten = false;
+  const std::string baseName = platform::SplitPath(fontPath).baseName;
+
+  if (ReportStep(progress, window, OverallPercent(fontIndex, fontCount, 40), 40, fontPath,
+                 FormatText(progress_text::kOpening, baseName)) != 0) {
+    return 6;
+  }
+  patch = std::make_unique<CMakeSabunData>();
+  if (!patch->LoadPatchResource(resourceNumber)) return 7;
+  if (ReportStep(progress, window, OverallPercent(fontIndex, fontCount, 55), 55, fontPath,
+                 FormatText(progress_text::kReading, baseName)) != 0) {
+    return 6;
+  }
+
+  // The patch must describe this font: one record per table, every slot of
+  // the new directory taken once, every table inside the new file after the
+  // directory and no two tables sharing a byte. Anything else is refused
+  // before a byte is written.
+  if (fileImage.empty() || header.fontKind != 2) return 1;
+  const std::size_t tableTotal = patch->tableCount;
+  if (tableTotal != header.numTables || tableTotal != tables.size()) return 1;
+  const std::uint32_t size = patch->newFileSize;
+  const std::uint64_t directoryEnd = kOffsetTableSize + kDirectoryEntrySize * std::uint64_t{tableTotal};
+  // A new font larger than the reader takes could never be verified.
+  if (size < directoryEnd || size > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max() - 1)) {
+    return 1;
+  }
+
+  std::vector<CTagObject*> bySlot(tableTotal, nullptr);
+  std::vector<Placement> placements;
+  placements.reserve(tableTotal);
+  for (std::size_t i = 0; i < tableTotal; ++i) {
+    const CSabunTagObject* record = patch->FindRecordByIndex(static_cast<int>(i));
+    if (record == nullptr) return 1;  // a slot no record takes, so two records share another
+    char tagText[5];
+    std::memcpy(tagText, record->tag, sizeof tagText);
+    CTagObject* table = FindTagObject(tagText);
+    if (table == nullptr) return 1;
+    if (std::find(bySlot.begin(), bySlot.end(), table) != bySlot.end()) return 1;  // one table named twice
+    // The table's new length is known before it is rebuilt, so a record that
+    // claims more than the new file holds is refused before its buffer is made.
+    const std::uint32_t length = record->hasDifference ? record->record.newLength : table->length;
+    const std::uint32_t offset = record->record.newOffset;
+    if (offset < directoryEnd || length > size || offset > size - length) return 1;
+    if (ApplyPatchRecord(*table, *record) == 0) return 1;
+    bySlot[i] = table;
+    placements.push_back({table->newOffset, table->newLength});
+  }
+  if (!NoOverlap(std::move(placements))) return 1;
+
+  newFontSize = size;
+  try {
+    newImage.assign(size, 0);
+  } catch (const std::bad_alloc&) {
+    return 1;
+  }
+  std::uint8_t* image = newImage.data();
+  StoreU32(image, header.sfntVersion);
+  StoreU16(image + 4, header.numTables);
+  StoreU16(image + 6, header.searchRange);
+  StoreU16(image + 8, header.entrySelector);
+  StoreU16(image + 10, header.rangeShift);
+  for (const auto& table : tables) {
+    std::uint8_t* entry = image + kOffsetTableSize + kDirectoryEntrySize * table->directorySlot;
+    std::memcpy(entry, table->tag, 4);
+    StoreU32(entry + 4, table->newCheckSum);
+    StoreU32(entry + 8, table->newOffset);
+    StoreU32(entry + 12, table->newLength);
+    if (table->newLength != 0) std::memcpy(image + table->newOffset, table->newData.data(), table->newLength);
+  }
+
+  const int recalculated =
+      RecalcCheckSum(fontPath, header.sfntVersion, header.numTables, header.searchRange, header.entrySelector,
+                     header.rangeShift, progress, window, fontCount, fontIndex);
+  if (recalculated != 0) return recalculated;
+
+  // A stop asked for here comes too late to spare the write: the file is
+  // still written and the caller discards it.
+  const int result = ReportStep(progress, window, OverallPercentFloat(fontIndex, fontCount, 90), 90, fontPath,
+                                FormatText(progress_text::kCreating, baseName)) != 0
+                         ? 6
+                         : 0;
+  if (!platform::WriteNewFile(tempPath, image, size)) return 11;
+  tempFileWritten = true;
+  expectedFileSum += SumFontWords({image, size});
+  return result;
+}
