@@ -1,4 +1,81 @@
-// sabun info (not built yet).
+// sabun info PATCH: what a patch holds, as the updater reads it: the header
+// and one line per table record.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "patch/MakeSabunData.h"
+#include "platform/Files.h"
 #include "tools/sabun/Commands.h"
 
-void AddInfoCommand(CLI::App& app) { app.add_subcommand("info", "not available yet"); }
+namespace {
+
+// The tag as four printable characters ('?' for any other byte).
+std::string PrintableTag(const std::uint8_t* tag) {
+  std::string text(4, '?');
+  for (int i = 0; i < 4; ++i) {
+    if (tag[i] >= 0x20 && tag[i] < 0x7F) text[i] = static_cast<char>(tag[i]);
+  }
+  return text;
+}
+
+// Why the reader refused the patch, in the order it checks.
+std::string RefusalReason(const std::vector<std::uint8_t>& bytes, const CMakeSabunData& data) {
+  if (bytes.size() < kPatchHeaderSize) return "shorter than the 85-byte header";
+  std::string name;
+  std::uint32_t revision = 0;
+  if (!CMakeSabunData::ReadPatchHeaderBytes(bytes, name, revision)) return "does not start with \"VKTP\"";
+  const std::size_t tableCount = bytes[76];
+  if (kPatchHeaderSize + kPatchRecordSize * tableCount > bytes.size()) {
+    return "its " + std::to_string(tableCount) + " table records run past its end";
+  }
+  if (data.records.empty()) return "it cannot be read";
+  const CSabunTagObject& last = *data.records.back();
+  const std::string which =
+      "record " + std::to_string(data.records.size() - 1) + " ('" + PrintableTag(last.record.tag) + "')";
+  if (last.record.dataOffset >= bytes.size()) return which + ": dataOffset is not below the patch size";
+  return which + ": its difference block runs past the end of the patch or takes bytes another block takes";
+}
+
+int RunInfoCommand(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!platform::ReadWholeFile(path, bytes)) {
+    std::fprintf(stderr, "sabun info: cannot read %s\n", path.c_str());
+    return 1;
+  }
+  auto data = std::make_unique<CMakeSabunData>();
+  if (!data->LoadPatchBytes(bytes)) {
+    std::fprintf(stderr, "sabun info: %s is not a patch the updater loads: %s\n", path.c_str(),
+                 RefusalReason(bytes, *data).c_str());
+    return 1;
+  }
+  std::size_t nameLength = 0;
+  while (nameLength < kPatchFontNameSize && data->fontName[nameLength] != 0) ++nameLength;
+  std::printf("magic: %s\n", PrintableTag(data->magic).c_str());
+  std::printf("font name: %s\n", std::string(reinterpret_cast<const char*>(data->fontName), nameLength).c_str());
+  std::printf("old revision: 0x%08X\n", data->oldRevision);
+  std::printf("new file size: %u\n", data->newFileSize);
+  std::printf("table count: %u\n", static_cast<unsigned>(data->tableCount));
+  for (const auto& record : data->records) {
+    const SabunRecord& r = record->record;
+    std::printf("%s %u %u %u %u %u old=%zu new=%zu\n", PrintableTag(r.tag).c_str(), static_cast<unsigned>(r.newIndex),
+                static_cast<unsigned>(r.fileOrder), r.dataOffset, r.newLength, r.newOffset,
+                record->oldSegments.GetSize(), record->newSegments.size());
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
+}  // namespace
+
+void AddInfoCommand(CLI::App& app) {
+  CLI::App* command = app.add_subcommand("info", "show a patch's header and table records as the updater reads them");
+  auto path = std::make_shared<std::string>();
+  command->add_option("PATCH", *path, "the patch file")->required();
+  command->callback([path]() {
+    const int result = RunInfoCommand(*path);
+    if (result != 0) throw CLI::RuntimeError(result);
+  });
+}
