@@ -59,6 +59,8 @@ int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t 
                                      std::uint16_t searchRange, std::uint16_t entrySelector,
                                      std::uint16_t rangeShift, ProgressCallback progress, void* window,
                                      int fontCount, int fontIndex) {
+  // The offset-table values are already in the image; numTables bounds the
+  // search for head's entry.
   const std::span<std::uint8_t> image(newImage.data(), std::min<std::size_t>(newFontSize, newImage.size()));
   const CByteReader reader(image);
   HeadEntry head;

@@ -40,8 +40,9 @@ class COpenTypeManager : public COpenTypeFont {
   // Fixes head's directory checksum and checkSumAdjustment in the first
   // newFontSize bytes of newImage, and reports step 75. 0 done; 6 stopped at
   // step 75 (the adjustment stays 0); 9 no head entry among the `numTables`
-  // entries inside the image, or one whose table (at least its first 12
-  // bytes) does not lie inside the image: the image is then unchanged.
+  // entries that lie inside the image, or the first head entry's table does
+  // not lie inside the image or is shorter than the 12 bytes that reach the
+  // adjustment. With 9 the image is unchanged.
   int RecalcCheckSum(const std::string& fontPath, std::uint32_t sfntVersion, std::uint16_t numTables,
                      std::uint16_t searchRange, std::uint16_t entrySelector, std::uint16_t rangeShift,
                      ProgressCallback progress, void* window, int fontCount, int fontIndex);
