@@ -178,7 +178,9 @@ TEST(UpdateBundle, RefusesAndLeavesNothingBehind) {
 }
 
 // The demo data the updater embeds by default: every listed font is there
-// as installed, and its patch turns it into the revised font beside it.
+// as installed (named NAME.otf.installed, so that no search takes the copy in
+// the source tree for an installed font), and its patch turns it into the
+// revised font beside it.
 TEST(UpdateBundle, DemoDataRevisesItsInstalledFonts) {
   const std::string demo = test_support::SourcePath("resources/demo");
   if (!fs::exists(demo + "/update.ini")) GTEST_SKIP() << "no demo data";
@@ -189,7 +191,7 @@ TEST(UpdateBundle, DemoDataRevisesItsInstalledFonts) {
   EXPECT_FALSE(read.List().fontTexts.empty());
   for (const auto& entry : read.List().entries) {
     SCOPED_TRACE(entry->fontFileName);
-    const Bytes installed = test_support::ReadBytes(demo + "/installed/" + entry->fontFileName);
+    const Bytes installed = test_support::ReadBytes(demo + "/installed/" + entry->fontFileName + ".installed");
     const Bytes patch = test_support::ReadBytes(demo + "/patches/" + std::to_string(entry->resourceNumber) + ".pa");
     Bytes revised;
     std::string error;

@@ -11,6 +11,7 @@
 #include "font/OpenTypeFont.h"
 #include "platform/Files.h"
 #include "tools/authoring/FamilyNames.h"
+#include "tools/authoring/OutputFile.h"
 #include "tools/authoring/UpdateListWriter.h"
 
 namespace authoring {
@@ -92,7 +93,7 @@ class CStagingFolder {
 };
 
 bool WriteFile(const fs::path& path, const std::string& text, std::string& error) {
-  if (!platform::WriteNewFile(path.string(), reinterpret_cast<const std::uint8_t*>(text.data()), text.size())) {
+  if (!WriteFreshFile(path.string(), text.data(), text.size())) {
     error = "cannot write " + path.string();
     return false;
   }
@@ -256,7 +257,7 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
       return false;
     }
     const fs::path patchPath = staging.Path() / "patches" / (std::to_string(entry.patchNumber) + ".pa");
-    if (!platform::WriteNewFile(patchPath.string(), entry.made.patch.data(), entry.made.patch.size())) {
+    if (!WriteFreshFile(patchPath.string(), entry.made.patch.data(), entry.made.patch.size())) {
       error = "cannot write " + patchPath.string();
       return false;
     }

@@ -1,2 +1,0 @@
-// The updater's entry point.
-int main() { return 0; }
