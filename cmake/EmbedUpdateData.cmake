@@ -40,6 +40,11 @@ function(tessel_embed_update_data target dir)
   set(gen "${CMAKE_CURRENT_BINARY_DIR}/${target}_update_data")
   set(files "")
   if(WIN32)
+    # windres refuses a script without resources: an empty folder embeds
+    # nothing, and the executable finds no update data.
+    if(NOT entries)
+      return()
+    endif()
     set(rc "// Generated from ${dir}: the update data of this executable.\nLANGUAGE 0x11, 0x01\n")
     foreach(e IN LISTS entries)
       string(REPLACE "|" ";" parts "${e}")

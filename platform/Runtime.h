@@ -18,6 +18,11 @@ void SleepMilliseconds(unsigned milliseconds);
 // TranslateMessage, DispatchMessageA). Nothing to do where there are no windows.
 void PumpMessages();
 
+// Whether `c` starts a double-byte character of the ANSI code page
+// (Windows: IsDBCSLeadByte, CP932 on a Japanese system). Never on Linux,
+// whose UTF-8 paths have no byte of a character that passes for an ASCII one.
+bool IsLeadByte(unsigned char c);
+
 // A path split as _splitpath splits it: drive ("C:" or empty), folder (with
 // its trailing separator), base name, extension (with its dot). Both '\\'
 // and '/' separate; on Windows the double-byte characters of the ANSI code

@@ -3,8 +3,6 @@
 
 namespace platform {
 
-bool IsLeadByte(unsigned char c);
-
 SplitPathParts SplitPath(const std::string& path) {
   SplitPathParts parts;
   std::size_t start = 0;

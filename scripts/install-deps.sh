@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those that
-# are missing (an apt-get update first when something is missing).
+# are missing (an apt-get update first when something is missing), and the
+# Japanese UTF-8 locale that Wine needs to run the Windows tests with the
+# ANSI code page 932 (without it Wine cannot turn Shift-JIS file names into
+# Linux file names).
 set -euo pipefail
 
 packages=(
-  cmake make g++ python3 fontconfig
+  cmake make g++ python3 fontconfig locales
   libgtest-dev googletest libbenchmark-dev libcli11-dev libdivsufsort-dev
-  mingw-w64 wine wine64 wine32:i386 xvfb xauth
+  mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  wine wine64 wine32:i386 xvfb xauth
   fonts-noto-cjk fonts-stix fonts-linuxlibertine xdelta3
 )
+locale_name=ja_JP.UTF-8
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
@@ -16,13 +24,23 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $sudo dpkg --add-architecture i386
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+  fi
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+# glibc lists its generated locales as "ja_JP.utf8".
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  echo "generating the $locale_name locale"
+  if grep -q "^# *$locale_name UTF-8" /etc/locale.gen 2>/dev/null; then
+    $sudo sed -i "s/^# *$locale_name UTF-8/$locale_name UTF-8/" /etc/locale.gen
+  elif ! grep -q "^$locale_name UTF-8" /etc/locale.gen 2>/dev/null; then
+    echo "$locale_name UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo locale-gen
+fi

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Runs a Windows program of a build tree under Wine, in a prefix that lives in
-# that build tree: made once with wineboot, Windows version set to 10. The
-# 32-bit build runs in the 64-bit prefix under WoW64, as on 64-bit Windows.
+# Runs a Windows program of a build tree under Wine (ctest's emulator for the
+# win32 and win64 presets). The Wine prefix lives in the build tree and is
+# made once: wineboot, Windows version 10, and the null graphics driver so
+# that windows and dialogs work without a display. The program runs as on a
+# Japanese Windows (ANSI code page 932) when glibc has the ja_JP.UTF-8 locale
+# (scripts/install-deps.sh makes it). A 32-bit program runs in the 64-bit
+# prefix under WoW64, as the shipped build does on 64-bit Windows.
 set -euo pipefail
 
+[ $# -ge 1 ] || { echo "usage: wine-run.sh program.exe [arguments...]" >&2; exit 2; }
 exe="$1"
 shift
-dir=$(cd "$(dirname "$exe")" && pwd)
-build="$dir"
+[ -f "$exe" ] || { echo "wine-run: no such program: $exe" >&2; exit 2; }
+
+build=$(cd "$(dirname "$exe")" && pwd)
 while [ "$build" != "/" ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
 [ -f "$build/CMakeCache.txt" ] || { echo "wine-run: no build tree above $exe" >&2; exit 2; }
 
@@ -15,18 +21,44 @@ export WINEPREFIX="$build/wineprefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
 
-wine=wine
-grep -q 'x86_64-w64-mingw32' "$build/CMakeCache.txt" && wine=wine64
+if locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  export LC_ALL=ja_JP.UTF-8
+else
+  echo "wine-run: no ja_JP.UTF-8 locale (run scripts/install-deps.sh): the ANSI code page is not 932" >&2
+fi
 
+# The loader that matches the program: the PE header's machine field.
+find_loader() {
+  local name
+  for name in "$@"; do
+    if command -v "$name" >/dev/null 2>&1; then command -v "$name"; return 0; fi
+    if [ -x "/usr/lib/wine/$name" ]; then echo "/usr/lib/wine/$name"; return 0; fi
+  done
+  return 1
+}
+pe_offset=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
+machine=$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$exe" | tr -d ' ')
+case "$machine" in
+  8664) loader=$(find_loader wine64) || { echo "wine-run: wine64 is not installed" >&2; exit 2; } ;;
+  014c) loader=$(find_loader wine) || { echo "wine-run: wine is not installed" >&2; exit 2; } ;;
+  *) echo "wine-run: $exe is not a Windows x86 or x64 program" >&2; exit 2 ;;
+esac
+
+# Made once per build tree; parallel tests wait for the first to finish it.
+stamp="$WINEPREFIX/.tessel-prefix-1"
 (
   flock 9
-  if [ ! -f "$WINEPREFIX/.tessel-ready" ]; then
-    wineboot --init >/dev/null 2>&1 || true
+  if [ ! -f "$stamp" ]; then
+    rm -rf "$WINEPREFIX"
+    wineboot --init >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+    # The settings are read when the next Wine server starts.
     wineserver -w
-    touch "$WINEPREFIX/.tessel-ready"
+    touch "$stamp"
   fi
 ) 9>"$build/.wineprefix.lock"
 
-exec "$wine" "$exe" "$@"
+exec "$loader" "$exe" "$@"

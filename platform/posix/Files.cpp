@@ -1,4 +1,6 @@
-// Whole-file reads and writes on Linux.
+// Whole-file reads and writes on Linux. A file whose mode has no write bit
+// at all is treated as Windows treats a read-only file: it is neither
+// replaced, copied over nor deleted, even by root.
 #include "platform/Files.h"
 
 #include <fcntl.h>
@@ -7,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 
 #include "platform/FileFaults.h"
 
@@ -25,6 +28,7 @@ class Fd {
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   int Get() const { return m_fd; }
+  void Release() { m_fd = -1; }
   bool Close() {
     const int fd = m_fd;
     m_fd = -1;
@@ -48,6 +52,21 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
+bool IsReadOnly(const struct stat& info) { return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+// Opens `path` for replacing its contents: created when missing, refused
+// when it is read-only or not a regular file, emptied otherwise.
+int OpenForReplacing(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+  if (fd.Get() < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) return -1;
+  if (::ftruncate(fd.Get(), 0) != 0) return -1;
+  const int result = fd.Get();
+  fd.Release();
+  return result;
+}
+
 // Writes `size` bytes, or half of them and a failure when the hook says so.
 bool WriteWithFaults(int fd, const std::string& path, const std::uint8_t* data, std::size_t size) {
   switch (CheckFileFault(FileOp::Write, path)) {
@@ -62,18 +81,25 @@ bool WriteWithFaults(int fd, const std::string& path, const std::uint8_t* data, 
   return WriteAll(fd, data, size);
 }
 
-}  // namespace
-
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+// Reads a regular file whole. With `faults` the hook may refuse the open or
+// the read, or stop the read part-way; the copy's own read of its source
+// goes without, as CopyFileA's does.
+bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, bool faults) {
   bytes.clear();
-  if (CheckFileFault(FileOp::Open, path) != Fault::None) return false;
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (faults && CheckFileFault(FileOp::Open, path) != Fault::None) return false;
+  // O_NONBLOCK: a FIFO in a font's place must not hang the program; it is
+  // refused below like anything else that is not a regular file.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.Get() < 0) return false;
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  const Fault readFault = CheckFileFault(FileOp::Read, path);
+  const Fault readFault = faults ? CheckFileFault(FileOp::Read, path) : Fault::None;
   if (readFault == Fault::Refuse) return false;
-  bytes.resize(static_cast<std::size_t>(info.st_size));
+  try {
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+  } catch (const std::bad_alloc&) {
+    return false;  // a file too large to hold is one that cannot be read
+  }
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t got = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
@@ -86,6 +112,12 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  return ReadRegularFile(path, bytes, true);
 }
 
 bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
@@ -102,7 +134,7 @@ bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t
 
 bool WriteFileReplacing(const std::string& path, const std::uint8_t* data, std::size_t size) {
   if (CheckFileFault(FileOp::Create, path) != Fault::None) return false;
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  Fd fd(OpenForReplacing(path));
   if (fd.Get() < 0) return false;
   return WriteWithFaults(fd.Get(), path, data, size) && fd.Close();
 }
@@ -111,10 +143,10 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
   const Fault fault = CheckFileFault(FileOp::Copy, to);
   if (fault == Fault::Refuse) return false;
   std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(from, bytes)) return false;
+  if (!ReadRegularFile(from, bytes, false)) return false;
   // Like CopyFileA: the existing file is replaced in place (it keeps its
   // identity, so a read-only file refuses the copy).
-  Fd fd(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  Fd fd(OpenForReplacing(to));
   if (fd.Get() < 0) return false;
   if (fault == Fault::PartWay) {
     WriteAll(fd.Get(), bytes.data(), bytes.size() / 2);
@@ -125,6 +157,9 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
 
 bool RemoveFile(const std::string& path) {
   if (CheckFileFault(FileOp::Delete, path) != Fault::None) return false;
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+  if (S_ISREG(info.st_mode) && IsReadOnly(info)) return false;
   return ::unlink(path.c_str()) == 0;
 }
 

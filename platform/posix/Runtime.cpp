@@ -17,4 +17,6 @@ void SleepMilliseconds(unsigned milliseconds) {
 
 void PumpMessages() {}
 
+bool IsLeadByte(unsigned char) { return false; }
+
 }  // namespace platform

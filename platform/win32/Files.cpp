@@ -1,0 +1,146 @@
+// Whole-file reads and writes on Windows.
+#include "platform/Files.h"
+
+#include <windows.h>
+
+#include <new>
+
+#include "platform/FileFaults.h"
+#include "platform/win32/Handle.h"
+
+namespace platform {
+
+const char kPathSeparator = '\\';
+
+namespace {
+
+using win32::Handle;
+
+// One WriteFile for the whole block, as the program writes its files.
+bool WriteAll(HANDLE file, const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return true;
+  if (size > MAXDWORD) return false;
+  DWORD written = 0;
+  return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) != 0 && written == size;
+}
+
+// Writes `size` bytes, or half of them and a failure when the hook says so.
+bool WriteWithFaults(HANDLE file, const std::string& path, const std::uint8_t* data, std::size_t size) {
+  switch (CheckFileFault(FileOp::Write, path)) {
+    case Fault::Refuse:
+      return false;
+    case Fault::PartWay:
+      WriteAll(file, data, size / 2);
+      return false;
+    case Fault::None:
+      break;
+  }
+  return WriteAll(file, data, size);
+}
+
+// Reads a file whole. With `faults` the hook may refuse the open or the
+// read, or stop the read part-way; the copy's own read of its source goes
+// without, as CopyFileA's does.
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, bool faults) {
+  bytes.clear();
+  if (faults && CheckFileFault(FileOp::Open, path) != Fault::None) return false;
+  // Others may keep the file open for reading and writing meanwhile (a font
+  // in use by the system is still read).
+  Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return false;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+      static_cast<unsigned long long>(size.QuadPart) > MAXDWORD)
+    return false;
+  const Fault readFault = faults ? CheckFileFault(FileOp::Read, path) : Fault::None;
+  if (readFault == Fault::Refuse) return false;
+  const DWORD wanted = static_cast<DWORD>(size.QuadPart);
+  try {
+    bytes.resize(wanted);
+  } catch (const std::bad_alloc&) {
+    return false;  // a file too large to hold is one that cannot be read
+  }
+  DWORD got = 0;
+  const bool ok = wanted == 0 || (::ReadFile(file.Get(), bytes.data(), wanted, &got, nullptr) != 0 && got == wanted);
+  if (!ok || readFault == Fault::PartWay) {
+    bytes.clear();
+    return false;
+  }
+  return true;
+}
+
+// Windows refuses to replace a read-only file; Wine run by root would not,
+// so the attribute is looked at first, which changes nothing on Windows.
+bool IsReadOnlyFile(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  return ReadFileBytes(path, bytes, true);
+}
+
+bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  if (CheckFileFault(FileOp::Create, path) != Fault::None) return false;
+  // CREATE_NEW fails on any existing name, a link included; no sharing keeps
+  // everyone else out until the file is complete.
+  Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return false;
+  const bool written = WriteWithFaults(file.Get(), path, data, size);
+  if (!file.Close() || !written) {
+    ::DeleteFileA(path.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  if (CheckFileFault(FileOp::Create, path) != Fault::None) return false;
+  if (IsReadOnlyFile(path)) return false;
+  Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+  if (!file.IsValid()) return false;
+  const bool written = WriteWithFaults(file.Get(), path, data, size);
+  return file.Close() && written;
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
+  const Fault fault = CheckFileFault(FileOp::Copy, to);
+  if (fault == Fault::Refuse || IsReadOnlyFile(to)) return false;
+  if (fault == Fault::PartWay) {
+    // What a copy cut off by a full disk leaves: the target replaced by the
+    // first half of the source.
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(from, bytes, false)) return false;
+    Handle file(::CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.IsValid()) WriteAll(file.Get(), bytes.data(), bytes.size() / 2);
+    return false;
+  }
+  return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+bool RemoveFile(const std::string& path) {
+  if (CheckFileFault(FileOp::Delete, path) != Fault::None) return false;
+  if (IsReadOnlyFile(path)) return false;
+  return ::DeleteFileA(path.c_str()) != 0;
+}
+
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool GetTempFolder(std::string& folder) {
+  char buffer[MAX_PATH];
+  const DWORD length = ::GetTempPathA(MAX_PATH, buffer);
+  // A result of MAX_PATH or more is the size the path would need.
+  if (length == 0 || length >= MAX_PATH) return false;
+  folder.assign(buffer, length);
+  if (folder.back() != '\\' && folder.back() != '/') {
+    if (folder.size() + 1 >= MAX_PATH) return false;
+    folder += '\\';
+  }
+  return true;
+}
+
+}  // namespace platform
