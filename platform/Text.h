@@ -1,0 +1,20 @@
+// Converting the update list's Shift-JIS (code page 932) text for a UTF-8
+// terminal.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// `text` read as code page 932, in UTF-8. Bytes that are no CP932 character
+// become U+FFFD.
+std::string Cp932ToUtf8(const std::string& text);
+
+}  // namespace platform
+
+namespace platform {
+
+// Whether standard output is a terminal (a line can then be rewritten in place).
+bool StandardOutputIsTerminal();
+
+}  // namespace platform
