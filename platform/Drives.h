@@ -18,8 +18,10 @@ struct Drive {
 };
 
 // Every logical drive in the system's order (Windows: GetLogicalDriveStringsA
-// and GetDriveTypeA; Linux: the mount points of local, real file systems,
-// each once, all of type fixed). False when the system gives no list.
+// and GetDriveTypeA, asked again with a larger buffer should 260 bytes not
+// hold the list; Linux: the mount points of local disk file systems, each
+// folder once, all of type fixed, the root file system always among them).
+// False when the system gives no list.
 bool ListLogicalDrives(std::vector<Drive>& drives);
 
 struct FolderEntry {
@@ -28,7 +30,11 @@ struct FolderEntry {
 };
 
 // One listing of a folder ("." and ".." included where the system lists
-// them). On Linux a file is read-only when its mode has no write bit at all.
+// them). On Windows the attributes are all of the system's bits. On Linux a
+// file is read-only when its mode has no write bit at all, and symbolic
+// links, sub-folders that are mount points and anything that is neither a
+// folder nor a regular file are left out, so that a walk never loops, never
+// leaves its drive and never opens a FIFO.
 class FolderListing {
  public:
   explicit FolderListing(const std::string& folder);  // folder ends with a separator

@@ -1,5 +1,7 @@
 // Whole-file reads and writes, copies, deletion and the temporary folder.
-// Every operation reports failure by its result and never throws.
+// Every operation reports failure by its result and never throws. A read-only
+// file (on Linux: one whose mode has no write bit at all) is never replaced,
+// copied over or deleted, as on Windows, even when the process could.
 #pragma once
 
 #include <cstddef>
@@ -13,8 +15,9 @@ namespace platform {
 extern const char kPathSeparator;
 
 // Opens `path` for reading (others may read and write it meanwhile) and reads
-// it whole with one read. False when it cannot be opened or read whole; an
-// empty file gives true and no bytes.
+// it whole with one read. False when it cannot be opened or read whole, is
+// no regular file, or is too large to hold in memory; an empty file gives
+// true and no bytes.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 
 // Creates a new file at `path` and writes `size` bytes with one write. The

@@ -52,7 +52,10 @@ stamp="$WINEPREFIX/.tessel-prefix-1"
   flock 9
   if [ ! -f "$stamp" ]; then
     rm -rf "$WINEPREFIX"
-    wineboot --init >/dev/null 2>&1
+    if ! wineboot --init >/dev/null 2>&1; then
+      echo "wine-run: wineboot could not make the prefix $WINEPREFIX" >&2
+      exit 1
+    fi
     wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
     # The settings are read when the next Wine server starts.
