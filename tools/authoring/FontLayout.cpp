@@ -16,7 +16,10 @@ namespace {
 constexpr std::size_t kHeadAdjustmentOffset = 8;
 
 std::string TagName(const std::uint8_t (&tag)[4]) {
-  return "'" + std::string(reinterpret_cast<const char*>(tag), 4) + "'";
+  std::string name(1, '\'');
+  name.append(reinterpret_cast<const char*>(tag), 4);
+  name.push_back('\'');
+  return name;
 }
 
 // The sum of all words of `image` with the last 1 to 3 bytes counted as a

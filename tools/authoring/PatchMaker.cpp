@@ -24,7 +24,12 @@ namespace {
 constexpr std::size_t kHeadLength = 54;
 
 std::string TagText(const std::uint8_t* tag) { return std::string(reinterpret_cast<const char*>(tag), 4); }
-std::string Quoted(const std::string& tag) { return "'" + tag + "'"; }
+std::string Quoted(const std::string& tag) {
+  std::string quoted(1, '\'');
+  quoted += tag;
+  quoted.push_back('\'');
+  return quoted;
+}
 
 std::string JoinTags(const std::set<std::string>& tags) {
   std::string text;
