@@ -86,6 +86,10 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
     return 1;
   }
 
+  // Every record is matched with its table and placed before any table is
+  // rebuilt: the new lengths are known up front, so together the rebuilt
+  // tables can never take more memory than the new file.
+  std::vector<const CSabunTagObject*> records(tableTotal, nullptr);
   std::vector<CTagObject*> bySlot(tableTotal, nullptr);
   std::vector<Placement> placements;
   placements.reserve(tableTotal);
@@ -97,16 +101,17 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
     CTagObject* table = FindTagObject(tagText);
     if (table == nullptr) return 1;
     if (std::find(bySlot.begin(), bySlot.end(), table) != bySlot.end()) return 1;  // one table named twice
-    // The table's new length is known before it is rebuilt, so a record that
-    // claims more than the new file holds is refused before its buffer is made.
     const std::uint32_t length = record->hasDifference ? record->record.newLength : table->length;
     const std::uint32_t offset = record->record.newOffset;
     if (offset < directoryEnd || length > size || offset > size - length) return 1;
-    if (ApplyPatchRecord(*table, *record) == 0) return 1;
+    records[i] = record;
     bySlot[i] = table;
-    placements.push_back({table->newOffset, table->newLength});
+    placements.push_back({offset, length});
   }
   if (!NoOverlap(std::move(placements))) return 1;
+  for (std::size_t i = 0; i < tableTotal; ++i) {
+    if (ApplyPatchRecord(*bySlot[i], *records[i]) == 0) return 1;
+  }
 
   newFontSize = size;
   try {
