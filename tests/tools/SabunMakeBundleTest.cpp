@@ -111,13 +111,4 @@ TEST_F(SabunMakeBundle, BundleWritesTheUpdateDataFolder) {
   EXPECT_TRUE(fs::exists(m_folder.File("data/patches/2001.pa")));
 }
 
-TEST_F(SabunMakeBundle, BundleRefusesAPairAndWritesNothing) {
-  test_support::WriteBytes(m_folder.File("pairs/new/VeldGothic-W3.otf"), m_old);  // no revision
-  const Outcome refused = Run("bundle " + Path("pairs") + " -o " + Path("data"));
-  EXPECT_EQ(refused.code, 1);
-  EXPECT_NE(refused.err.find("VeldGothic-W3.otf: "), std::string::npos) << refused.err;
-  EXPECT_NE(refused.err.find("nothing was written"), std::string::npos) << refused.err;
-  EXPECT_FALSE(fs::exists(m_folder.File("data")));
-}
-
 }  // namespace
