@@ -40,19 +40,6 @@ bool FindHeadEntry(std::span<const std::uint8_t> image, std::uint16_t numTables,
   return false;
 }
 
-// The sum of every word of the image; 1 to 3 trailing bytes count as one
-// more word completed with zero bytes.
-std::uint32_t SumWholeImage(std::span<const std::uint8_t> image) {
-  std::uint32_t sum = SumFontWords(image);
-  const std::size_t tail = image.size() % 4;
-  if (tail != 0) {
-    std::uint8_t last[4] = {0, 0, 0, 0};
-    std::memcpy(last, image.data() + image.size() - tail, tail);
-    sum += LoadU32(last);
-  }
-  return sum;
-}
-
 }  // namespace
 
 int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t sfntVersion, std::uint16_t numTables,
@@ -76,7 +63,7 @@ int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t 
     const std::size_t padded = std::min<std::size_t>(AlignLength4(head.length), image.size() - head.offset);
     const std::uint32_t headSum = CalcTableCheckSum(image.subspan(head.offset, padded), head.length);
     StoreU32(image.data() + head.entryOffset + 4, headSum);
-    adjustment = kCheckSumMagic - SumWholeImage(image);
+    adjustment = kCheckSumMagic - SumFontWordsWithTail(image);
   }
   const platform::SplitPathParts parts = platform::SplitPath(fontPath);
   if (ReportStep(progress, window, OverallPercent(fontIndex, fontCount, kStep), kStep, fontPath,

@@ -35,3 +35,14 @@ std::uint32_t SumFontWords(std::span<const std::uint8_t> image) {
   for (std::size_t i = 0; i < words; ++i, p += 4) sum += LoadU32(p);
   return sum;
 }
+
+std::uint32_t SumFontWordsWithTail(std::span<const std::uint8_t> image) {
+  std::uint32_t sum = SumFontWords(image);
+  const std::size_t tail = image.size() % 4;
+  if (tail != 0) {
+    std::uint8_t last[4] = {0, 0, 0, 0};
+    for (std::size_t k = 0; k < tail; ++k) last[k] = image[image.size() - tail + k];
+    sum += LoadU32(last);
+  }
+  return sum;
+}

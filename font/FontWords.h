@@ -22,5 +22,9 @@ std::uint32_t CalcTableCheckSum(std::span<const std::uint8_t> data, std::uint32_
 // bytes are not counted.
 std::uint32_t SumFontWords(std::span<const std::uint8_t> image);
 
+// The font-wide sum behind head.checkSumAdjustment: every whole word, and
+// 1 to 3 trailing bytes as one more word completed with zero bytes.
+std::uint32_t SumFontWordsWithTail(std::span<const std::uint8_t> image);
+
 // The value of head.checkSumAdjustment: 0xB1B0AFBA minus the font-wide sum.
 constexpr std::uint32_t kCheckSumMagic = 0xB1B0AFBA;

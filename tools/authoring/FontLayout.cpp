@@ -22,19 +22,6 @@ std::string TagName(const std::uint8_t (&tag)[4]) {
   return name;
 }
 
-// The sum of all words of `image` with the last 1 to 3 bytes counted as a
-// word padded with zeros, as the font-wide checksum takes it.
-std::uint32_t SumWithTail(std::span<const std::uint8_t> image) {
-  std::uint32_t sum = SumFontWords(image);
-  const std::size_t tail = image.size() % 4;
-  if (tail != 0) {
-    std::uint8_t word[4] = {0, 0, 0, 0};
-    std::memcpy(word, image.data() + image.size() - tail, tail);
-    sum += LoadU32(word);
-  }
-  return sum;
-}
-
 }  // namespace
 
 bool PlanLayout(const COpenTypeFont& font, FontLayout& layout, std::string& error) {
@@ -128,7 +115,7 @@ std::vector<std::uint8_t> AssembleExpected(const FontLayout& layout, const std::
   const std::span<const std::uint8_t> headSpan(headBytes, AlignLength4(head->newLength));
   StoreU32(image.data() + kOffsetTableSize + kDirectoryEntrySize * head->newIndex + 4,
            CalcTableCheckSum(headSpan, head->newLength));
-  StoreU32(headBytes + kHeadAdjustmentOffset, kCheckSumMagic - SumWithTail(image));
+  StoreU32(headBytes + kHeadAdjustmentOffset, kCheckSumMagic - SumFontWordsWithTail(image));
   return image;
 }
 
@@ -151,7 +138,7 @@ bool ChecksumsAreRight(const COpenTypeFont& font, std::vector<std::string>& prob
   } else {
     std::vector<std::uint8_t> copy(font.Image().begin(), font.Image().end());
     StoreU32(copy.data() + head->offset + kHeadAdjustmentOffset, 0);
-    if (kCheckSumMagic - SumWithTail(copy) != LoadU32(head->data + kHeadAdjustmentOffset)) {
+    if (kCheckSumMagic - SumFontWordsWithTail(copy) != LoadU32(head->data + kHeadAdjustmentOffset)) {
       problems.push_back("head.checkSumAdjustment is wrong");
     }
   }
