@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "tests/support/TestFiles.h"
+#include "tests/tools/RunSabun.h"
 #include "tests/tools/ToolsTestFonts.h"
 #include "tools/authoring/UpdaterApply.h"
 
@@ -15,17 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using tools_test::Bytes;
-
-struct Outcome {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class SabunMakeBundle : public ::testing::Test {
  protected:
@@ -40,19 +30,7 @@ class SabunMakeBundle : public ::testing::Test {
     test_support::WriteBytes(m_folder.File("pairs/new/VeldGothic-W3.otf"), m_new);
   }
 
-  Outcome Run(const std::string& arguments) const {
-    const std::string out = m_folder.File("stdout.txt");
-    const std::string err = m_folder.File("stderr.txt");
-    const std::string command = std::string("'") + SABUN_PATH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
-    const int status = std::system(command.c_str());
-    Outcome outcome;
-    outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = ReadText(out);
-    outcome.err = ReadText(err);
-    fs::remove(out);
-    fs::remove(err);
-    return outcome;
-  }
+  tools_test::SabunRun Run(const std::string& arguments) const { return tools_test::RunSabun(m_folder, arguments); }
 
   std::string Path(const std::string& name) const { return "'" + m_folder.File(name) + "'"; }
 
@@ -62,7 +40,7 @@ class SabunMakeBundle : public ::testing::Test {
 };
 
 TEST_F(SabunMakeBundle, MakeWritesACheckedPatch) {
-  const Outcome made = Run("make " + Path("pairs/old/VeldGothic-W3.otf") + " " + Path("pairs/new/VeldGothic-W3.otf") +
+  const tools_test::SabunRun made = Run("make " + Path("pairs/old/VeldGothic-W3.otf") + " " + Path("pairs/new/VeldGothic-W3.otf") +
                            " -o " + Path("VeldGothic-W3.pa"));
   ASSERT_EQ(made.code, 0) << made.err;
   EXPECT_NE(made.out.find("font name: Veld Gothic W3"), std::string::npos) << made.out;
@@ -78,14 +56,14 @@ TEST_F(SabunMakeBundle, MakeWritesACheckedPatch) {
 
 TEST_F(SabunMakeBundle, MakeRefusesWithAReasonAndNoFile) {
   // The revised font given twice: it has the installed font's identity.
-  const Outcome refused = Run("make " + Path("pairs/new/VeldGothic-W3.otf") + " " +
+  const tools_test::SabunRun refused = Run("make " + Path("pairs/new/VeldGothic-W3.otf") + " " +
                               Path("pairs/new/VeldGothic-W3.otf") + " -o " + Path("x.pa"));
   EXPECT_EQ(refused.code, 1);
   EXPECT_NE(refused.err.find("sabun make: "), std::string::npos);
   EXPECT_NE(refused.err.find("patch it twice"), std::string::npos) << refused.err;
   EXPECT_FALSE(fs::exists(m_folder.File("x.pa")));
 
-  const Outcome missing = Run("make " + Path("nothing.otf") + " " + Path("pairs/new/VeldGothic-W3.otf") + " -o " +
+  const tools_test::SabunRun missing = Run("make " + Path("nothing.otf") + " " + Path("pairs/new/VeldGothic-W3.otf") + " -o " +
                               Path("x.pa"));
   EXPECT_EQ(missing.code, 1);
   EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
@@ -96,16 +74,17 @@ TEST_F(SabunMakeBundle, MakeRefusesWithAReasonAndNoFile) {
 
 TEST_F(SabunMakeBundle, BundleWritesTheUpdateDataFolder) {
   test_support::WriteBytes(m_folder.File("names.txt"), {'1', '2', '3', '4', '5', '\n'});
-  const Outcome bundled = Run("bundle " + Path("pairs") + " -o " + Path("data") + " --download-names " +
+  const tools_test::SabunRun bundled = Run("bundle " + Path("pairs") + " -o " + Path("data") + " --download-names " +
                               Path("names.txt"));
   ASSERT_EQ(bundled.code, 0) << bundled.err;
   EXPECT_NE(bundled.out.find("VeldGothic-W3.otf: patch 2001"), std::string::npos) << bundled.out;
   EXPECT_TRUE(fs::exists(m_folder.File("data/update.ini")));
   EXPECT_TRUE(fs::exists(m_folder.File("data/patches/2001.pa")));
-  EXPECT_EQ(ReadText(m_folder.File("data/download-names.txt")), "12345\n");
+  const Bytes names = test_support::ReadBytes(m_folder.File("data/download-names.txt"));
+  EXPECT_EQ(std::string(names.begin(), names.end()), "12345\n");
 
   // A second bundle into the same folder is refused and leaves it as it was.
-  const Outcome again = Run("bundle " + Path("pairs") + " -o " + Path("data"));
+  const tools_test::SabunRun again = Run("bundle " + Path("pairs") + " -o " + Path("data"));
   EXPECT_EQ(again.code, 1);
   EXPECT_NE(again.err.find("not an empty folder"), std::string::npos) << again.err;
   EXPECT_TRUE(fs::exists(m_folder.File("data/patches/2001.pa")));

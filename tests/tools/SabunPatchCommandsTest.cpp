@@ -13,6 +13,7 @@
 #include "tests/patch/PatchBytes.h"
 #include "tests/support/FontBuilder.h"
 #include "tests/support/TestFiles.h"
+#include "tests/tools/RunSabun.h"
 
 namespace {
 
@@ -20,17 +21,6 @@ using Bytes = std::vector<std::uint8_t>;
 using test_patch::Diff;
 using test_patch::Keep;
 using test_patch::Record;
-
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class SabunTest : public ::testing::Test {
  protected:
@@ -62,15 +52,7 @@ class SabunTest : public ::testing::Test {
   }
 
   // Runs sabun with `arguments`; the code is the exit status.
-  Outcome Sabun(const std::string& arguments) const {
-    const std::string out = m_folder.File("stdout.txt"), err = m_folder.File("stderr.txt");
-    const std::string command = std::string("'") + SABUN_PATH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
-    const int status = std::system(command.c_str());
-    Outcome run{status == -1 ? -1 : (status >> 8) & 0xFF, ReadText(out), ReadText(err)};  // the wait status's exit code
-    std::filesystem::remove(out);
-    std::filesystem::remove(err);
-    return run;
-  }
+  tools_test::SabunRun Sabun(const std::string& arguments) const { return tools_test::RunSabun(m_folder, arguments); }
 
   // The files in the folder other than the font and the patch.
   std::vector<std::string> OtherFiles() const {
@@ -108,7 +90,7 @@ TEST_F(SabunTest, InfoShowsTheHeaderAndEveryRecord) {
   const Bytes patch = Patch();
   const std::uint32_t maxpBlock = 85 + 18 * 4;
   const std::uint32_t headBlock = maxpBlock + 4 + 4 + 8 + 6;
-  const Outcome run = Sabun("info '" + m_patchPath + "'");
+  const tools_test::SabunRun run = Sabun("info '" + m_patchPath + "'");
   EXPECT_EQ(run.code, 0) << run.err;
   const std::string expected =
       "magic: VKTP\n"
@@ -150,18 +132,18 @@ TEST_F(SabunTest, InfoRefusesWhatTheUpdaterDoesNotLoad) {
   };
   for (const Case& c : cases) {
     test_support::WriteBytes(m_folder.File("bad.pa"), c.bytes);
-    const Outcome run = Sabun("info '" + m_folder.File("bad.pa") + "'");
+    const tools_test::SabunRun run = Sabun("info '" + m_folder.File("bad.pa") + "'");
     EXPECT_EQ(run.code, 1) << c.reason;
     EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
     EXPECT_TRUE(run.out.empty());
   }
-  const Outcome missing = Sabun("info '" + m_folder.File("none.pa") + "'");
+  const tools_test::SabunRun missing = Sabun("info '" + m_folder.File("none.pa") + "'");
   EXPECT_EQ(missing.code, 1);
   EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
 }
 
 TEST_F(SabunTest, ApplyGivesTheUpdatersResult) {
-  const Outcome run = Sabun("apply '" + m_oldPath + "' '" + m_patchPath + "' -o '" + m_outPath + "'");
+  const tools_test::SabunRun run = Sabun("apply '" + m_oldPath + "' '" + m_patchPath + "' -o '" + m_outPath + "'");
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_TRUE(run.err.empty()) << run.err;  // no reports unless asked, and the patch is this font's
   EXPECT_TRUE(test_support::ReadBytes(m_outPath) == UpdatersResult());
@@ -169,11 +151,11 @@ TEST_F(SabunTest, ApplyGivesTheUpdatersResult) {
 
   // An existing output is kept unless --force is given.
   test_support::WriteBytes(m_outPath, {'o', 'l', 'd'});
-  const Outcome refused = Sabun("apply '" + m_oldPath + "' '" + m_patchPath + "' -o '" + m_outPath + "'");
+  const tools_test::SabunRun refused = Sabun("apply '" + m_oldPath + "' '" + m_patchPath + "' -o '" + m_outPath + "'");
   EXPECT_EQ(refused.code, 11);
   EXPECT_NE(refused.err.find("--force"), std::string::npos);
   EXPECT_EQ(test_support::ReadBytes(m_outPath), (Bytes{'o', 'l', 'd'}));
-  const Outcome forced =
+  const tools_test::SabunRun forced =
       Sabun("apply --force --progress '" + m_oldPath + "' '" + m_patchPath + "' -o '" + m_outPath + "'");
   EXPECT_EQ(forced.code, 0) << forced.err;
   EXPECT_TRUE(test_support::ReadBytes(m_outPath) == UpdatersResult());
@@ -190,7 +172,7 @@ TEST_F(SabunTest, ApplyExitsWithTheUpdatersCodeAndAReason) {
   std::vector<Record> fewer = m_records;
   fewer.pop_back();
   test_support::WriteBytes(m_folder.File("bad.pa"), test_patch::Build("Veld-W3", 0x00010000, m_size, fewer));
-  Outcome run = Sabun("apply '" + m_oldPath + "' '" + m_folder.File("bad.pa") + "' -o '" + m_outPath + "'");
+  tools_test::SabunRun run = Sabun("apply '" + m_oldPath + "' '" + m_folder.File("bad.pa") + "' -o '" + m_outPath + "'");
   EXPECT_EQ(run.code, 1);
   EXPECT_NE(run.err.find("does not fit this font"), std::string::npos) << run.err;
   EXPECT_TRUE(OtherFiles().empty());
@@ -218,7 +200,7 @@ TEST_F(SabunTest, ApplyExitsWithTheUpdatersCodeAndAReason) {
 
 TEST_F(SabunTest, ApplyNotesAPatchMadeForAnotherFont) {
   test_support::WriteBytes(m_patchPath, Patch("Veld-W5"));
-  const Outcome run = Sabun("apply '" + m_oldPath + "' '" + m_patchPath + "' -o '" + m_outPath + "'");
+  const tools_test::SabunRun run = Sabun("apply '" + m_oldPath + "' '" + m_patchPath + "' -o '" + m_outPath + "'");
   EXPECT_EQ(run.code, 0);
   EXPECT_NE(run.err.find("the patch is for \"Veld-W5\" revision 0x00010000, the font is \"Veld-W3\""),
             std::string::npos)
