@@ -20,58 +20,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <set>
 #include <sstream>
+
+#include "platform/posix/MountTable.h"
 
 namespace platform {
 namespace {
-
-struct Mount {
-  std::string device;  // "major:minor"
-  std::string root;    // the folder of the file system that the mount shows
-  std::string point;
-  std::string type;
-};
-
-// Mount fields escape space, tab, newline and backslash as \ooo.
-std::string Unescape(const std::string& field) {
-  std::string out;
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
-        field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
-      out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
-      i += 3;
-    } else {
-      out += field[i];
-    }
-  }
-  return out;
-}
-
-// One line: id parent major:minor root point options [optional...] - type source super-options
-bool ParseMountLine(const std::string& line, Mount& mount) {
-  std::istringstream fields(line);
-  std::string id, parent, device, root, point, options, field;
-  if (!(fields >> id >> parent >> device >> root >> point >> options)) return false;
-  while (fields >> field && field != "-") {
-  }
-  if (field != "-" || !(fields >> mount.type)) return false;
-  mount.device = device;
-  mount.root = Unescape(root);
-  mount.point = Unescape(point);
-  return true;
-}
-
-bool IsDiskFileSystem(const std::string& type) {
-  static const std::set<std::string> kTypes = {
-      "ext2", "ext3", "ext4",    "xfs",  "btrfs", "f2fs",  "jfs",   "reiserfs", "zfs",     "bcachefs", "nilfs2",
-      "vfat", "msdos", "exfat",  "ntfs", "ntfs3", "hfs",   "hfsplus", "ufs",    "fuseblk",
-  };
-  return kTypes.count(type) != 0;
-}
 
 bool ReadFirstChar(const std::string& path, char& c) {
   std::ifstream in(path);
@@ -92,52 +48,21 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// `inner` lies in `outer` (both absolute folders of one file system).
-bool Contains(const std::string& outer, const std::string& inner) {
-  if (outer == "/" || outer == inner) return true;
-  return inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 && inner[outer.size()] == '/';
-}
-
 }  // namespace
 
 bool ListLogicalDrives(std::vector<Drive>& drives) {
   drives.clear();
   std::ifstream table("/proc/self/mountinfo");
   if (!table) return false;
-  std::vector<Mount> mounts;
-  std::string line;
-  while (std::getline(table, line)) {
-    Mount mount;
-    if (ParseMountLine(line, mount)) mounts.push_back(std::move(mount));
-  }
-  // A later mount on the same point hides the earlier one.
-  std::vector<Mount> visible;
-  for (std::size_t i = 0; i < mounts.size(); ++i) {
-    const bool hidden = std::any_of(mounts.begin() + static_cast<std::ptrdiff_t>(i) + 1, mounts.end(),
-                                    [&](const Mount& later) { return later.point == mounts[i].point; });
-    if (!hidden) visible.push_back(mounts[i]);
-  }
-  std::vector<Mount> fixed;
-  for (const Mount& mount : visible) {
-    const bool isRoot = mount.point == "/";
-    if (!isRoot && (!IsDiskFileSystem(mount.type) || IsRemovable(mount.device))) continue;
-    if (!IsFolder(mount.point)) continue;  // a file bind-mounted over a file
-    fixed.push_back(mount);
-  }
-  for (std::size_t i = 0; i < fixed.size(); ++i) {
-    bool covered = false;
-    for (std::size_t j = 0; j < fixed.size() && !covered; ++j) {
-      if (i == j || fixed[i].device != fixed[j].device || !Contains(fixed[j].root, fixed[i].root)) continue;
-      // The same folder twice: the first one stays.
-      covered = fixed[i].root != fixed[j].root || j < i;
-    }
-    if (covered) continue;
-    Drive drive;
-    drive.root = fixed[i].point;
-    if (drive.root.back() != '/') drive.root += '/';
-    drive.type = kDriveFixed;
-    drives.push_back(std::move(drive));
-  }
+  std::ostringstream text;
+  text << table.rdbuf();
+  const std::vector<detail::MountEntry> mounts = detail::ParseMountInfo(text.str());
+  // A file bind-mounted over a file (as containers do with /etc/hosts) is no
+  // drive; the root counts even on a removable disk.
+  const auto usable = [](const detail::MountEntry& mount) {
+    return IsFolder(mount.point) && (mount.point == "/" || !IsRemovable(mount.device));
+  };
+  for (std::string& root : detail::ChooseFixedDrives(mounts, usable)) drives.push_back({std::move(root), kDriveFixed});
   return true;
 }
 

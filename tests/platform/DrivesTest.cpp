@@ -144,6 +144,19 @@ TEST(FolderListing, LinksAndSpecialFilesAreLeftOut) {
   std::vector<std::uint8_t> bytes;
   EXPECT_FALSE(platform::ReadWholeFile(scratch.File("pipe.otf"), bytes));
 }
+
+TEST(FolderListing, FoldersWithOtherFileSystemsMountedAreNotEntered) {
+  // /proc and /sys are always mounted: walking into them from / would read
+  // the kernel's pseudo files.
+  platform::FolderListing listing("/");
+  ASSERT_TRUE(listing.IsOpen());
+  platform::FolderEntry entry;
+  std::set<std::string> names;
+  while (listing.Next(entry)) names.insert(entry.name);
+  EXPECT_EQ(names.count("proc"), 0u);
+  EXPECT_EQ(names.count("sys"), 0u);
+  EXPECT_EQ(names.count("usr"), 1u);
+}
 #endif
 
 }  // namespace
