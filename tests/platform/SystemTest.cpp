@@ -93,12 +93,29 @@ TEST(System, InstalledActionsAreCalledInsteadOfTheRealOnes) {
 
 // A name of its own per run, so that parallel runs do not meet.
 std::string FreshLockName() {
-  return "tessel-test-" + std::to_string(platform::TimeSeconds()) + "-" + std::to_string(platform::RandomNumber()) +
-         ".EXE";
+#ifdef _WIN32
+  const unsigned long process = ::GetCurrentProcessId();
+#else
+  const unsigned long process = static_cast<unsigned long>(::getpid());
+#endif
+  return "tessel-test-" + std::to_string(process) + "-" + std::to_string(platform::TimeSeconds()) + ".EXE";
 }
 
 TEST(SingleInstanceLock, ASecondProcessSeesTheFirstCopy) {
   const std::string name = FreshLockName();
+#ifndef _WIN32
+  // The lock files go to a runtime folder of the test's own, which the child
+  // inherits and which goes away afterwards.
+  test_support::ScratchFolder runtime;
+  const char* previous = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = previous ? previous : "";
+  ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  struct Restore {
+    bool had;
+    std::string value;
+    ~Restore() { had ? ::setenv("XDG_RUNTIME_DIR", value.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR"); }
+  } restore{previous != nullptr, saved};
+#endif
   const std::string filter = "SingleInstanceLockChild.*";
   {
     platform::SingleInstanceLock first(name);
