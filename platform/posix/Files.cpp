@@ -57,7 +57,8 @@ bool IsReadOnly(const struct stat& info) { return (info.st_mode & (S_IWUSR | S_I
 // Opens `path` for replacing its contents: created when missing, refused
 // when it is read-only or not a regular file, emptied otherwise.
 int OpenForReplacing(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+  // O_NONBLOCK: a FIFO in the file's place fails at once instead of waiting.
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644));
   if (fd.Get() < 0) return -1;
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) return -1;

@@ -140,9 +140,11 @@ TEST(FolderListing, LinksAndSpecialFilesAreLeftOut) {
   const std::map<std::string, Seen> expected = {{"real", {true, false}}, {"real/font.otf", {false, false}}};
   EXPECT_EQ(seen, expected);
 
-  // A FIFO named like a font is refused, not waited on.
+  // A FIFO named like a font is refused, not waited on, for reading and for
+  // copying over.
   std::vector<std::uint8_t> bytes;
   EXPECT_FALSE(platform::ReadWholeFile(scratch.File("pipe.otf"), bytes));
+  EXPECT_FALSE(platform::CopyFileOver(scratch.File("real/font.otf"), scratch.File("pipe.otf")));
 }
 
 TEST(FolderListing, FoldersWithOtherFileSystemsMountedAreNotEntered) {
