@@ -10,7 +10,17 @@ namespace platform {
 
 long long TimeSeconds() { return static_cast<long long>(std::time(nullptr)); }
 
-int RandomNumber() { return std::rand(); }
+// Seeded once per process from the time and the process number: unseeded,
+// every process draws the same numbers, and two runs in one second would
+// pick the same temporary names.
+int RandomNumber() {
+  static const bool seeded = [] {
+    std::srand(static_cast<unsigned>(std::time(nullptr)) ^ (static_cast<unsigned>(::GetCurrentProcessId()) << 16));
+    return true;
+  }();
+  (void)seeded;
+  return std::rand();
+}
 
 void SleepMilliseconds(unsigned milliseconds) { ::Sleep(milliseconds); }
 
