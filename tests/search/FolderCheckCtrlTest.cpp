@@ -177,7 +177,11 @@ TEST_F(SearchTest, FontsSevenLevelsBelowTheRootAreFoundEightAreNot) {
 
 TEST_F(SearchTest, EveryTwentiethFolderIsReportedAndAStopEndsTheWalk) {
   Install({{"Kaku.pa", "Kaku Gothic", kRevision}});
-  for (int i = 0; i < 45; ++i) std::filesystem::create_directories(m_root.File("f" + std::to_string(i)));
+  for (int i = 0; i < 45; ++i) {
+    std::string name = "f";
+    name += std::to_string(i);
+    std::filesystem::create_directories(m_root.File(name));
+  }
   CFolderCheckCtrl* search = GetFolderCheckCtrl();
   TextRecorder recorder;
   ASSERT_TRUE(search->WalkFolder(m_root.Path(), TextRecorder::Callback, &recorder, 0));
