@@ -23,19 +23,23 @@ bool FreshTempPath(std::string& path) {
   return false;
 }
 
-// The patch of a found font: its candidate by file name and revision, or the
-// candidate the search matched it with (a file named B_1.otf for B.otf).
+// The patch of a found font: the candidate the search matched it with by its
+// font name and revision (also for a file named B_1.otf for B.otf), else its
+// candidate by file name and revision. The search's match comes first: two
+// list entries may share a file name and a revision and differ only in the
+// font name, and the lookup by file name would then hand this font the other
+// font's patch.
 bool FindPatchNumber(const std::string& fontPath, std::uint32_t expectedRevision, std::uint16_t& number) {
   const CFolderCheckCtrl* search = GetFolderCheckCtrl();
-  if (const SearchCandidate* candidate = search->FindCandidateForPath(fontPath, expectedRevision)) {
-    number = static_cast<std::uint16_t>(candidate->resourceNumber);
-    return true;
-  }
   for (const auto& found : search->foundFonts) {
     if (found->path == fontPath && found->expectedRevision == expectedRevision && found->resourceNumber != 0) {
       number = static_cast<std::uint16_t>(found->resourceNumber);
       return true;
     }
+  }
+  if (const SearchCandidate* candidate = search->FindCandidateForPath(fontPath, expectedRevision)) {
+    number = static_cast<std::uint16_t>(candidate->resourceNumber);
+    return true;
   }
   return false;
 }

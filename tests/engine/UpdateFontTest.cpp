@@ -189,6 +189,41 @@ TEST_F(UpdateFontTest, AFontFoundUnderALongerNameTakesThePatchItMatched) {
   EXPECT_EQ(Update(recorder, longer), 0);
 }
 
+TEST_F(UpdateFontTest, AFontTakesThePatchOfTheNameItMatchedNotTheFirstOfItsFileName) {
+  // Two list entries for Kaku.otf with the same old revision: the first for
+  // another font of that file name, the second for this one.
+  const std::vector<std::uint8_t> ownPatch = Patch();
+  const std::uint32_t nameLength = static_cast<std::uint32_t>(InstalledFont().size()) - 124;
+  std::vector<std::uint8_t> otherPatch = test_patch::Build(
+      "Kaku Mincho W3", kOldRevision, 124 + nameLength,
+      {test_patch::Diff("head", 0, 0, 54, 60, {}, {{0, test_support::HeadTable(0x00020000)}}),
+       test_patch::Keep("maxp", 1, 1, 6, 116), test_patch::Keep("name", 2, 2, nameLength, 124)});
+  DeleteFolderCheckCtrl();
+  CResFileCtrl::ReleaseUpdateList();
+  m_resources = platform::MemoryResources();
+  m_resources.Add("INIFILE", 2000,
+                  Bytes("[UPDATE_FONT]\r\nMAXNUM=2\r\nFONT_PAFILE1=Kaku.pa\r\nFONT_RESNUM1=2001\r\n"
+                        "FONT_PAFILE2=Kaku.pa\r\nFONT_RESNUM2=2002\r\n"));
+  m_resources.Add("FONT_PA", 2001, std::move(otherPatch));
+  m_resources.Add("FONT_PA", 2002, ownPatch);
+  platform::SetResourceSource(&m_resources);
+
+  CFolderCheckCtrl* search = GetFolderCheckCtrl();
+  ASSERT_EQ(search->candidates.size(), 2u);
+  ASSERT_TRUE(search->WalkFolder(m_folder.Path(), nullptr, nullptr, 0));
+  ASSERT_EQ(search->foundFonts.size(), 1u);
+  EXPECT_EQ(search->foundFonts[0]->resourceNumber, 2002);
+
+  ProgressRecorder recorder;
+  ASSERT_EQ(Update(recorder, m_fontPath), 0);
+  COpenTypeFont font;
+  std::uint32_t revision = 0;
+  std::string name;
+  ASSERT_TRUE(font.ReadFontIdentity(m_fontPath, revision, name));
+  EXPECT_EQ(name, "Kaku Gothic W3");
+  EXPECT_EQ(revision, kNewRevision) << "revised with the other font's patch";
+}
+
 TEST_F(UpdateFontTest, OverallPercentagesPlaceTheFontInTheRun) {
   ProgressRecorder recorder;
   ASSERT_EQ(Update(recorder, m_fontPath, 3, 1), 0);
