@@ -96,6 +96,9 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   const Fault readFault = faults ? CheckFileFault(FileOp::Read, path) : Fault::None;
   if (readFault == Fault::Refuse) return false;
+  // A size the vector cannot take (a 32-bit host) would throw a length
+  // error, not bad_alloc, or be cut short by the cast.
+  if (info.st_size < 0 || static_cast<std::uintmax_t>(info.st_size) > bytes.max_size()) return false;
   try {
     bytes.resize(static_cast<std::size_t>(info.st_size));
   } catch (const std::bad_alloc&) {

@@ -56,6 +56,9 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, bo
   const Fault readFault = faults ? CheckFileFault(FileOp::Read, path) : Fault::None;
   if (readFault == Fault::Refuse) return false;
   const DWORD wanted = static_cast<DWORD>(size.QuadPart);
+  // Above 2 GB a 32-bit process cannot even ask for the buffer (the vector
+  // would throw a length error, not bad_alloc): such a file cannot be read.
+  if (wanted > bytes.max_size()) return false;
   try {
     bytes.resize(wanted);
   } catch (const std::bad_alloc&) {
