@@ -25,7 +25,7 @@ bool COpenTypeFont::ReadFontName(std::size_t entryIndex, std::string& name) cons
   CTagNameObject table;
   if (!table.ParseDirectoryEntry(kind_code::kNameTable, image, entryOffset)) return false;
   // A table cut short still answers from the records that lay inside it.
-  table.ParseNameTable(image);
+  table.ParseNameTable(image, kFontNameRecordIndex + 1);
   return table.GetFontName(name);
 }
 

@@ -33,12 +33,12 @@ std::string CNameRecordObject::RawText() const {
   return std::string(reinterpret_cast<const char*>(rawBytes), static_cast<std::size_t>(end - rawBytes));
 }
 
-bool CNameTableObject::ParseNameRecords(std::span<const std::uint8_t> table) {
+bool CNameTableObject::ParseNameRecords(std::span<const std::uint8_t> table, std::size_t maxRecords) {
   kind = kind_code::kNameTableInfo;
   records.clear();
   CByteReader reader(table);
   if (!reader.ReadU16(format) || !reader.ReadU16(count) || !reader.ReadU16(stringOffset)) return false;
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < count && i < maxRecords; ++i) {
     auto record = std::make_unique<CNameRecordObject>();
     if (!record->ParseNameRecord(table, kNameTableHeaderSize + kNameRecordSize * i, stringOffset)) return false;
     records.push_back(std::move(record));
@@ -46,18 +46,10 @@ bool CNameTableObject::ParseNameRecords(std::span<const std::uint8_t> table) {
   return true;
 }
 
-bool CTagNameObject::ParseNameTable(std::span<const std::uint8_t> image) {
+bool CTagNameObject::ParseNameTable(std::span<const std::uint8_t> image, std::size_t maxRecords) {
   const CByteReader reader(image);
   if (!reader.Contains(offset, length)) return false;
-  // The table and the padding after it, as far as the file holds it; the
-  // rest of the copy stays zero.
-  const std::size_t copied = std::min<std::size_t>(paddedLength, image.size() - offset);
-  workingCopy.assign(std::size_t{paddedLength} + 1, 0);
-  std::memcpy(workingCopy.data(), image.data() + offset, copied);
-  const bool parsed = nameTable.ParseNameRecords(std::span<const std::uint8_t>(workingCopy.data(), length));
-  workingCopy.clear();
-  workingCopy.shrink_to_fit();
-  return parsed;
+  return nameTable.ParseNameRecords(image.subspan(offset, length), maxRecords);
 }
 
 bool CTagNameObject::GetFontName(std::string& name) const {

@@ -55,8 +55,9 @@ class CNameTableObject : public CTagObject {
   // Reads the header and the records of `table`. Records are read in order
   // while their 12 bytes lie inside the table; the first one that does not
   // ends the list (every later one lies further out), and the result is then
-  // false. False too when the 6-byte header is not there.
-  bool ParseNameRecords(std::span<const std::uint8_t> table);
+  // false. False too when the 6-byte header is not there. At most
+  // `maxRecords` records are read.
+  bool ParseNameRecords(std::span<const std::uint8_t> table, std::size_t maxRecords = SIZE_MAX);
 
   std::uint16_t format = 0;
   std::uint16_t count = 0;
@@ -67,13 +68,13 @@ class CNameTableObject : public CTagObject {
 // The `name` table of a font, parsed for one question and then deleted.
 class CTagNameObject : public CTagObject {
  public:
-  // Parses the table that the directory fields point at. The table must lie
-  // inside `image` (false otherwise, nothing read). The table's bytes are
-  // copied into the working copy, with its padding as far as the file holds
-  // it, and the records are read from the copy; reads stay inside the
-  // table's `length`. The copy is freed before returning. False also when
-  // the records were cut short; those read before stay in `nameTable`.
-  bool ParseNameTable(std::span<const std::uint8_t> image);
+  // Parses the table that the directory fields point at, in place: the
+  // table must lie inside `image` (false otherwise, nothing read), and reads
+  // stay inside its `length`. False also when the records were cut short;
+  // those read before stay in `nameTable`. At most `maxRecords` records are
+  // read: the font name needs five, and a crafted font may hold thousands of
+  // name entries each with tens of thousands of records.
+  bool ParseNameTable(std::span<const std::uint8_t> image, std::size_t maxRecords = SIZE_MAX);
 
   // The font name: the fifth record's raw bytes up to the first zero. False
   // when there are fewer than five records, when the text is empty (as for
@@ -83,5 +84,4 @@ class CTagNameObject : public CTagObject {
   bool GetFontName(std::string& name) const;
 
   CNameTableObject nameTable;
-  std::vector<std::uint8_t> workingCopy;  // empty outside ParseNameTable
 };

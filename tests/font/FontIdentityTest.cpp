@@ -220,4 +220,31 @@ TEST(FontIdentity, EntriesPastTheEndOfTheFileAreNotRead) {
   EXPECT_FALSE(IdentityOf(wrapped).found);
 }
 
+TEST(FontIdentity, ThousandsOfNameEntriesWithHugeRecordListsAreReadQuickly) {
+  // 65,535 directory entries all naming one table of 65,535 records whose
+  // fifth is empty: each entry is asked for the name in turn, and only the
+  // first five records of each can matter. (Reading every record of every
+  // entry took minutes: a search would hang on such a file.)
+  constexpr std::uint32_t kEntries = 65535;
+  constexpr std::uint32_t kRecords = 65535;
+  const std::size_t tableOffset = 12 + 16 * std::size_t{kEntries};
+  const std::size_t tableLength = 6 + 12 * std::size_t{kRecords};
+  std::vector<std::uint8_t> font(tableOffset + tableLength, 0);
+  StoreU32(font.data(), 0x4F54544F);
+  StoreU16(font.data() + 4, static_cast<std::uint16_t>(kEntries));
+  for (std::size_t i = 0; i < kEntries; ++i) {
+    std::uint8_t* entry = font.data() + 12 + 16 * i;
+    std::memcpy(entry, i + 1 == kEntries ? "head" : "name", 4);
+    StoreU32(entry + 8, static_cast<std::uint32_t>(tableOffset));
+    StoreU32(entry + 12, static_cast<std::uint32_t>(i + 1 == kEntries ? 54 : tableLength));
+  }
+  std::uint8_t* table = font.data() + tableOffset;
+  StoreU16(table + 2, static_cast<std::uint16_t>(kRecords));
+  StoreU16(table + 4, static_cast<std::uint16_t>(tableLength));
+  COpenTypeFont reader;
+  std::uint32_t revision = 0;
+  std::string name;
+  EXPECT_FALSE(reader.ReadFontIdentityImage(font, revision, name));
+}
+
 }  // namespace

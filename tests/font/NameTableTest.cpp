@@ -42,7 +42,6 @@ TEST(NameTable, RecordsAreParsedAsStored) {
   name.length = static_cast<std::uint32_t>(table.size());
   name.paddedLength = name.length;
   EXPECT_TRUE(name.ParseNameTable(table));
-  EXPECT_TRUE(name.workingCopy.empty());
   const CNameTableObject& parsed = name.nameTable;
   EXPECT_EQ(parsed.kind, 70);
   EXPECT_EQ(parsed.format, 0);
