@@ -76,7 +76,8 @@ bool ApplyWithUpdater(const std::vector<std::uint8_t>& installed, const std::vec
   }
   const int built = manager.BuildNewFont(fontPath, kPatchNumber, tempPath, NoProgress, &window, 1, 0);
   if (built != 0) {
-    platform::RemoveFile(tempPath);
+    // Only a file the build wrote is ours to remove (11: the name was taken).
+    if (manager.tempFileWritten) platform::RemoveFile(tempPath);
     error = std::string("the updater cannot build the revised font: ") + DescribeBuildResult(built) + " (code " +
             std::to_string(built) + ")";
     return false;

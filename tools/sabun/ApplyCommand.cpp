@@ -139,7 +139,8 @@ int RunApplyCommand(const ApplyOptions& options) {
     result = manager->BuildNewFont(options.oldPath, kPatchNumber, temp, PrintProgress, &window, 1, 0);
   }
   if (result != 0) {
-    platform::RemoveFile(temp);
+    // Only a file the build wrote is ours to remove (11: the name was taken).
+    if (manager->tempFileWritten) platform::RemoveFile(temp);
     std::fprintf(stderr, "sabun apply: %s\n", BuildFailure(result).c_str());
     return result;
   }
