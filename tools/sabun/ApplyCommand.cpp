@@ -172,8 +172,5 @@ void AddApplyCommand(CLI::App& app) {
   command->add_option("-o,--output", options->outPath, "the revised font file")->required();
   command->add_flag("--force", options->force, "replace an existing output file");
   command->add_flag("--progress", options->progress, "print the update's progress reports on stderr");
-  command->callback([options]() {
-    const int result = RunApplyCommand(*options);
-    if (result != 0) throw CLI::RuntimeError(result);
-  });
+  SetCommandAction(command, [options]() { return RunApplyCommand(*options); });
 }

@@ -61,8 +61,5 @@ void AddBundleCommand(CLI::App& app) {
   command->add_option("--download-names", arguments->downloadNamesPath,
                       "a file of more download names (five digits), one a line");
   command->add_option("--title", arguments->title, "the start dialog's title (MAIN_TEXTTITLE), UTF-8");
-  command->callback([arguments]() {
-    const int result = RunBundleCommand(*arguments);
-    if (result != 0) throw CLI::RuntimeError(result);
-  });
+  SetCommandAction(command, [arguments]() { return RunBundleCommand(*arguments); });
 }

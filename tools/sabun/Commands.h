@@ -3,6 +3,15 @@
 
 #include <CLI/CLI.hpp>
 
+// Makes `run` the subcommand's action: its result is sabun's exit status.
+template <typename Run>
+void SetCommandAction(CLI::App* command, Run run) {
+  command->callback([run]() {
+    const int result = run();
+    if (result != 0) throw CLI::RuntimeError(result);
+  });
+}
+
 void AddFontCommand(CLI::App& app);    // sabun font FILE
 void AddInfoCommand(CLI::App& app);    // sabun info PATCH
 void AddApplyCommand(CLI::App& app);   // sabun apply OLD PATCH -o OUT

@@ -96,8 +96,5 @@ void AddFontCommand(CLI::App& app) {
   CLI::App* command = app.add_subcommand("font", "show a font's name, revision, reader result and table directory");
   auto path = std::make_shared<std::string>();
   command->add_option("FILE", *path, "the font file")->required();
-  command->callback([path]() {
-    const int result = RunFontCommand(*path);
-    if (result != 0) throw CLI::RuntimeError(result);
-  });
+  SetCommandAction(command, [path]() { return RunFontCommand(*path); });
 }

@@ -74,8 +74,5 @@ void AddInfoCommand(CLI::App& app) {
   CLI::App* command = app.add_subcommand("info", "show a patch's header and table records as the updater reads them");
   auto path = std::make_shared<std::string>();
   command->add_option("PATCH", *path, "the patch file")->required();
-  command->callback([path]() {
-    const int result = RunInfoCommand(*path);
-    if (result != 0) throw CLI::RuntimeError(result);
-  });
+  SetCommandAction(command, [path]() { return RunInfoCommand(*path); });
 }

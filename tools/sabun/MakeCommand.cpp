@@ -64,8 +64,5 @@ void AddMakeCommand(CLI::App& app) {
   command->add_option("NEW", arguments->newPath, "the revised font")->required();
   command->add_option("-o,--output", arguments->patchPath, "the patch file to write")->required();
   command->add_flag("-q,--quiet", arguments->quiet, "print only notes and errors");
-  command->callback([arguments]() {
-    const int result = RunMakeCommand(*arguments);
-    if (result != 0) throw CLI::RuntimeError(result);
-  });
+  SetCommandAction(command, [arguments]() { return RunMakeCommand(*arguments); });
 }
