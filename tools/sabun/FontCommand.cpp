@@ -14,16 +14,6 @@
 
 namespace {
 
-// The tag as four printable characters ('?' for any other byte), so that one
-// line stays one line whatever the file holds.
-std::string PrintableTag(const std::uint8_t* tag) {
-  std::string text(4, '?');
-  for (int i = 0; i < 4; ++i) {
-    if (tag[i] >= 0x20 && tag[i] < 0x7F) text[i] = static_cast<char>(tag[i]);
-  }
-  return text;
-}
-
 // One line per directory entry that lies inside the file, in directory order,
 // whether or not the reader accepts the font.
 void PrintDirectory(const std::vector<std::uint8_t>& bytes) {

@@ -12,15 +12,6 @@
 
 namespace {
 
-// The tag as four printable characters ('?' for any other byte).
-std::string PrintableTag(const std::uint8_t* tag) {
-  std::string text(4, '?');
-  for (int i = 0; i < 4; ++i) {
-    if (tag[i] >= 0x20 && tag[i] < 0x7F) text[i] = static_cast<char>(tag[i]);
-  }
-  return text;
-}
-
 // Why the reader refused the patch, in the order it checks.
 std::string RefusalReason(const std::vector<std::uint8_t>& bytes, const CMakeSabunData& data) {
   if (bytes.size() < kPatchHeaderSize) return "shorter than the 85-byte header";
