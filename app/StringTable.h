@@ -28,4 +28,4 @@ const char* LoadProgramString(int id);
 int EndMessageId(int code);
 
 // The program's title.
-inline constexpr const char* kProgramTitle = "VELDMARKフォント 改訂プログラム";
+extern const char* const kProgramTitle;

@@ -112,8 +112,10 @@ void CResFileCtrl::ClearUpdateList() {
 
 void CResFileCtrl::ReadStartDialogLines() {
   fontTexts.clear();
+  mainTextTitle.clear();
   if (iniPath.empty()) return;
-  if (platform::ReadProfileString(iniPath, kStartSection, "MAIN_TEXTTITLE", "", kTitleBuffer).empty()) return;
+  mainTextTitle = platform::ReadProfileString(iniPath, kStartSection, "MAIN_TEXTTITLE", "", kTitleBuffer);
+  if (mainTextTitle.empty()) return;
   const std::string maxText = platform::ReadProfileString(iniPath, kStartSection, "MAXNUM", "", kValueBuffer);
   if (maxText.empty()) return;
   const std::int32_t lines = DecimalValue(maxText);

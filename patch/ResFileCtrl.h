@@ -34,7 +34,7 @@ class CResFileCtrl {
   // Deletes the temporary INI file and every entry; maxNum, count and
   // fontTexts keep their values.
   void ClearUpdateList();
-  // Refills fontTexts from "UPDATE_STARTDLG_STRING".
+  // Refills fontTexts and mainTextTitle from "UPDATE_STARTDLG_STRING".
   void ReadStartDialogLines();
 
   std::vector<std::unique_ptr<UpdateListEntry>> entries;  // list order; owned
@@ -42,4 +42,5 @@ class CResFileCtrl {
   std::int32_t maxNum = 0;
   std::int32_t count = 0;
   std::vector<std::string> fontTexts;
+  std::string mainTextTitle;  // the heading of the font lines (code page 932); fontTexts stays empty without it
 };

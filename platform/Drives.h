@@ -24,6 +24,14 @@ struct Drive {
 // False when the system gives no list.
 bool ListLogicalDrives(std::vector<Drive>& drives);
 
+// Tests: the drives ListLogicalDrives reports in place of the system's (not
+// owned); nullptr goes back to the system's.
+void SetDriveListOverride(const std::vector<Drive>* drives);
+
+namespace detail {
+bool RealListLogicalDrives(std::vector<Drive>& drives);
+}  // namespace detail
+
 struct FolderEntry {
   std::string name;
   std::uint32_t attributes;  // kAttributeFolder, kAttributeReadOnly

@@ -76,6 +76,9 @@ class SystemActions {
   virtual void ResetFontCache() = 0;
   // Forced restart (Windows: SeShutdownPrivilege and ExitWindowsEx(EWX_REBOOT | EWX_FORCE)).
   virtual void Restart() = 0;
+  // Tells every top-level window that the installed fonts changed (Windows:
+  // WM_FONTCHANGE posted to HWND_BROADCAST; nothing on Linux).
+  virtual void BroadcastFontChange() = 0;
 };
 
 SystemActions& CurrentSystemActions();

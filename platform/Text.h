@@ -10,6 +10,11 @@ namespace platform {
 // become U+FFFD.
 std::string Cp932ToUtf8(const std::string& text);
 
+// A line of the update list (code page 932) in the program's own narrow
+// text: unchanged on Windows, where the program's texts are code page 932
+// too; UTF-8 on Linux.
+std::string Cp932ToProgramText(const std::string& text);
+
 }  // namespace platform
 
 namespace platform {

@@ -50,7 +50,7 @@ bool IsFolder(const std::string& path) {
 
 }  // namespace
 
-bool ListLogicalDrives(std::vector<Drive>& drives) {
+bool detail::RealListLogicalDrives(std::vector<Drive>& drives) {
   drives.clear();
   std::ifstream table("/proc/self/mountinfo");
   if (!table) return false;

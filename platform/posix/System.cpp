@@ -73,6 +73,8 @@ class RealActions : public SystemActions {
       }
     }
   }
+
+  void BroadcastFontChange() override {}
 };
 
 }  // namespace

@@ -32,6 +32,8 @@ std::string Cp932ToUtf8(const std::string& text) {
   return out;
 }
 
+std::string Cp932ToProgramText(const std::string& text) { return Cp932ToUtf8(text); }
+
 }  // namespace platform
 
 #include <unistd.h>

@@ -7,7 +7,7 @@
 
 namespace platform {
 
-bool ListLogicalDrives(std::vector<Drive>& drives) {
+bool detail::RealListLogicalDrives(std::vector<Drive>& drives) {
   drives.clear();
   // 260 bytes hold all 26 drive letters ("C:\" and its zero, 4 bytes each)
   // with room to spare. Should the system ever answer that it needs more,

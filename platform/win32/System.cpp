@@ -117,6 +117,8 @@ class RealActions : public SystemActions {
     }
     ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0);
   }
+
+  void BroadcastFontChange() override { ::PostMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0); }
 };
 
 }  // namespace

@@ -20,6 +20,8 @@ std::string Cp932ToUtf8(const std::string& text) {
   return out;
 }
 
+std::string Cp932ToProgramText(const std::string& text) { return text; }
+
 }  // namespace platform
 
 #include <io.h>

@@ -75,6 +75,7 @@ class RecordedActions : public platform::SystemActions {
  public:
   void ResetFontCache() override { ++resets; }
   void Restart() override { ++restarts; }
+  void BroadcastFontChange() override {}
   int resets = 0;
   int restarts = 0;
 };

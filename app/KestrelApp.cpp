@@ -1,0 +1,28 @@
+// The application start: the single instance, then the main dialog.
+#include "app/KestrelApp.h"
+
+#include "app/Face.h"
+#include "app/KestrelDlg.h"
+#include "platform/System.h"
+
+CKestrelApp::CKestrelApp() = default;
+
+CKestrelApp::~CKestrelApp() { ExitInstance(); }
+
+int CKestrelApp::InitInstance(CFace& face) {
+  m_instanceMutex = std::make_unique<platform::SingleInstanceLock>(platform::ExecutableBaseName() + ".EXE");
+  // A second copy ends at once, with no window; the first is not disturbed.
+  if (m_instanceMutex->AnotherCopyRunning()) {
+    m_instanceMutex.reset();
+    return 0;
+  }
+  int runCode = -1;
+  {
+    CKestrelDlg dialog(face);
+    face.RunMainDialog(dialog);
+    runCode = dialog.RunCode();
+  }
+  return runCode == 0 ? 0 : 1;
+}
+
+void CKestrelApp::ExitInstance() { m_instanceMutex.reset(); }

@@ -1,0 +1,162 @@
+// The main dialog's flow, from the update list check to the restart offer.
+#include "app/KestrelDlg.h"
+
+#include "app/DialogResult.h"
+#include "app/Environment.h"
+#include "app/Face.h"
+#include "app/MessageDialogs.h"
+#include "app/ProgressDialog.h"
+#include "app/StartDialog.h"
+#include "app/StringTable.h"
+#include "app/WaitDialog.h"
+#include "engine/OpenTypeManager.h"
+#include "font/Progress.h"
+#include "patch/ResFileCtrl.h"
+#include "platform/Files.h"
+#include "platform/System.h"
+#include "resources/resource.h"
+#include "search/FolderCheckCtrl.h"
+
+namespace {
+
+constexpr unsigned kPauseAfterFont = 300;  // milliseconds, after every font
+
+}  // namespace
+
+CKestrelDlg::CKestrelDlg(CFace& face) : m_face(face) {}
+
+CKestrelDlg::~CKestrelDlg() {
+  DeleteFolderCheckCtrl();
+  CResFileCtrl::ReleaseUpdateList();
+}
+
+void CKestrelDlg::EndDialog(int result) {
+  m_ended = true;
+  m_result = result;
+}
+
+template <typename Dialog>
+int CKestrelDlg::ShowMessage(int stringId, const std::string& path) {
+  Dialog dialog;
+  dialog.SetMessage(FormatText(LoadProgramString(stringId), path), stringId);
+  return dialog.DoModal(m_face);
+}
+
+void CKestrelDlg::OnInitDialog() {
+  const CResFileCtrl* list = CResFileCtrl::GetUpdateList();
+  if (list->maxNum == 0 || list->count == 0 || list->maxNum != list->count) {
+    // The dialog opens with an empty list; 実行 then finds nothing to revise.
+    ShowMessage<COKDialog>(string_id::kPatchListFailed);
+    return;
+  }
+  CFolderCheckCtrl* search = GetFolderCheckCtrl();
+
+  if (!EnvironmentAllowsRun(CheckEnvironment())) {
+    EndDialog(kIdCancel);
+    return;
+  }
+
+  CStartDialog start(m_face);
+  if (start.DoModal() == kIdCancel) {
+    EndDialog(kIdCancel);
+    return;
+  }
+
+  m_face.InsertFontListColumn();
+  if (search->candidates.empty()) {
+    ShowMessage<COKDialog>(string_id::kNoSourceFonts);
+    EndDialog(kIdCancel);
+    return;
+  }
+
+  CWaitDialog wait(m_face);
+  wait.Create();
+  // A stopped search keeps the fonts it found so far.
+  search->SearchFonts(CWaitDialog::SearchCallback, &wait);
+  if (search->foundFonts.empty()) {
+    wait.DestroyWindow();
+    ShowMessage<COKDialog>(string_id::kNoFontFound);
+    EndDialog(kIdCancel);
+    return;
+  }
+  for (const auto& found : search->foundFonts) m_face.AddFontListRow(found->path);
+  wait.DestroyWindow();
+  m_face.RedrawMainWindow();
+}
+
+void CKestrelDlg::OnExecute() {
+  const CFolderCheckCtrl* search = GetFolderCheckCtrl();
+  const int count = static_cast<int>(search->foundFonts.size());
+  if (count == 0) {
+    ShowMessage<COKDialog>(string_id::kNoFontToRevise);
+    return;
+  }
+  m_face.HideMainWindow();
+
+  int code = 0;
+  const FoundFont* failed = nullptr;
+  {
+    CProgressDialog progress(m_face);
+    progress.Create();
+    for (int i = 0; i < count; ++i) {
+      const FoundFont* found = search->GetFoundFont(static_cast<std::size_t>(i));
+      if (found->skipFlag == 0) code = UpdateFont(*found, &progress, count, i);
+      if (code != 0) {
+        failed = found;
+        break;
+      }
+      m_face.Sleep(kPauseAfterFont);
+    }
+    progress.DestroyWindow();
+  }
+  m_runCode = code;
+
+  platform::SystemActions& system = platform::CurrentSystemActions();
+  if (code == 0) {
+    CNormalEndDialog end;
+    end.SetMessage(LoadProgramString(string_id::kRevisionSucceeded), string_id::kRevisionSucceeded);
+    system.BroadcastFontChange();
+    ResetFontCache();
+    if (end.DoModal(m_face) == kIdOk) RestartSystem();
+  } else {
+    const int messageId = EndMessageId(code);
+    CEndDialog end;
+    end.SetMessage(FormatText(LoadProgramString(messageId), failed->path), messageId);
+    system.BroadcastFontChange();
+    end.DoModal(m_face);
+  }
+  EndDialog(kIdOk);
+}
+
+void CKestrelDlg::OnAbort() {
+  if (ShowMessage<CMessageDialog>(string_id::kConfirmStopRevision) == kIdOk) EndDialog(kIdCancel);
+}
+
+bool CKestrelDlg::OnSysCommand(unsigned id) {
+  if ((id & 0xFFF0u) != IDM_ABOUTBOX) return false;
+  m_face.ShowAboutDialog();
+  return true;
+}
+
+int CKestrelDlg::CheckEnvironment() {
+  const EnvironmentResult environment = CheckEnvironmentCode();
+  if (environment.messageId != 0) ShowMessage<COKDialog>(environment.messageId);
+  return environment.code;
+}
+
+void CKestrelDlg::ResetFontCache() {
+  // Nothing here is reported: a copy that cannot be deleted stays.
+  for (const std::string& copy : GetFolderCheckCtrl()->downloadCopies) platform::RemoveFile(copy);
+  platform::CurrentSystemActions().ResetFontCache();
+}
+
+int CKestrelDlg::RestartSystem() {
+  platform::CurrentSystemActions().Restart();
+  return 1;
+}
+
+int CKestrelDlg::UpdateFont(const FoundFont& found, void* progressWindow, int fontCount, int fontIndex) {
+  COpenTypeManager manager;
+  return manager.UpdateFont(found.path, found.expectedRevision, CProgressDialog::ProgressCallback, progressWindow,
+                            fontCount, fontIndex);
+}

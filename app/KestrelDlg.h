@@ -1,0 +1,59 @@
+// The main dialog and the whole run: the update list check, the environment
+// check, the start dialog, the search under the wait dialog, the font list,
+// and 実行: every found font revised under the progress dialog, the end
+// message, the font cache reset and the restart offer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CFace;
+struct FoundFont;
+
+class CKestrelDlg {
+ public:
+  explicit CKestrelDlg(CFace& face);
+  // Deletes the font search, then releases the update list (and so its
+  // temporary INI file).
+  virtual ~CKestrelDlg();
+  CKestrelDlg(const CKestrelDlg&) = delete;
+  CKestrelDlg& operator=(const CKestrelDlg&) = delete;
+
+  // Everything before the font list is shown; may end the dialog.
+  void OnInitDialog();
+  // 実行: the update run; ends the dialog unless there is nothing to revise.
+  void OnExecute();
+  // 中止, Esc, the close box: asks 102; はい ends the dialog with kIdCancel.
+  void OnAbort();
+  // A system menu command: the About box for IDM_ABOUTBOX (low four bits
+  // ignored). False for every other command, which the face handles as usual.
+  bool OnSysCommand(unsigned id);
+
+  // The OS and rights check; shows at most one message.
+  int CheckEnvironment();
+  // Deletes the download copies, then the system font cache.
+  void ResetFontCache();
+  // Restarts the system; always 1.
+  int RestartSystem();
+
+  bool Ended() const { return m_ended; }
+  int Result() const { return m_result; }
+  // The code of the update run: -1 before 実行 started one, else 0 when every
+  // font was revised or the first non-zero code.
+  int RunCode() const { return m_runCode; }
+
+ protected:
+  // One font of the run (COpenTypeManager::UpdateFont); tests stand in here.
+  virtual int UpdateFont(const FoundFont& found, void* progressWindow, int fontCount, int fontIndex);
+
+ private:
+  void EndDialog(int result);
+  // Shows string `stringId` (its "%s" replaced by `path`) in a message dialog.
+  template <typename Dialog>
+  int ShowMessage(int stringId, const std::string& path = std::string());
+
+  CFace& m_face;
+  bool m_ended = false;
+  int m_result = 0;
+  int m_runCode = -1;
+};
