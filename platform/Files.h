@@ -31,6 +31,8 @@ bool WriteFileReplacing(const std::string& path, const std::uint8_t* data, std::
 
 // Copies `from` over `to`, replacing an existing file (CopyFileA, overwrite
 // allowed). False when the copy failed; `to` is then as the failure left it.
+// On Linux a copy that succeeded also gives `to`'s folder a new modification
+// time, so that fontconfig sees the folder changed.
 bool CopyFileOver(const std::string& from, const std::string& to);
 
 bool RemoveFile(const std::string& path);

@@ -27,8 +27,8 @@ bool IsUserAdministrator();
 std::string ExecutableBaseName();
 
 // A named lock that marks a running copy of the program and that a second
-// process sees (Windows: a named mutex; Linux: a lock file in the runtime
-// folder). Held until destroyed.
+// process sees (Windows: a named mutex; Linux: an flock on one file for the
+// whole machine, in /run for root and /tmp otherwise). Held until destroyed.
 class SingleInstanceLock {
  public:
   explicit SingleInstanceLock(const std::string& name);

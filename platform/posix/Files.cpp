@@ -156,7 +156,13 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
     WriteAll(fd.Get(), bytes.data(), bytes.size() / 2);
     return false;
   }
-  return WriteAll(fd.Get(), bytes.data(), bytes.size()) && fd.Close();
+  if (!WriteAll(fd.Get(), bytes.data(), bytes.size()) || !fd.Close()) return false;
+  // fontconfig tells a changed font folder by its modification time, which
+  // a file written in place leaves as it was.
+  const std::size_t slash = to.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string(".") : slash == 0 ? "/" : to.substr(0, slash);
+  ::utimensat(AT_FDCWD, folder.c_str(), nullptr, 0);
+  return true;
 }
 
 bool RemoveFile(const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -111,23 +112,19 @@ struct SingleInstanceLock::Impl {
   bool anotherCopy = false;
 };
 
-// The lock is an flock on a file named after `name` in the user's runtime
-// folder (or in /tmp, with the user id in the name so that users, like
-// Windows sessions, do not see each other). flock belongs to the open file,
+// The lock is an flock on a file named after `name`. flock belongs to the open file,
 // so a second lock object sees the first even in the same process, and the
 // descriptor is not inherited by programs this one starts. The file is never
 // removed: removing it would let two copies lock two different files.
 SingleInstanceLock::SingleInstanceLock(const std::string& name) : m_impl(std::make_unique<Impl>()) {
   std::string fileName = name.empty() ? std::string("unnamed") : name;
   std::replace(fileName.begin(), fileName.end(), '/', '_');
-  std::string path;
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/' && IsFolder(runtime)) {
-    path = std::string(runtime) + "/" + fileName + ".lock";
-  } else {
-    path = "/tmp/" + fileName + "." + std::to_string(::geteuid()) + ".lock";
-  }
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  // One lock for the whole machine, whoever runs the program: root's in
+  // /run, where nobody else can plant a file, everyone else's in /tmp. flock
+  // needs no write access, so a file another user made still serves.
+  const std::string path =
+      (::geteuid() == 0 && IsFolder("/run") ? "/run/" : "/tmp/") + fileName + ".lock";
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return;  // without a lock the program goes on unguarded
   int result = 0;
   while ((result = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
@@ -153,8 +150,23 @@ Wow64FsRedirectionGuard::~Wow64FsRedirectionGuard() = default;
 std::vector<std::string> FontCacheFiles() {
   std::vector<std::string> files;
   AddCacheFiles("/var/cache/fontconfig/", files);
-  const std::string user = UserCacheFolder();
-  if (!user.empty()) AddCacheFiles(user + "/fontconfig/", files);
+  // The user's own caches: the one this process's environment names (under
+  // sudo, root's), root's by its home, and the invoking user's under sudo.
+  std::vector<std::string> folders;
+  const std::string own = UserCacheFolder();
+  if (!own.empty()) folders.push_back(own + "/fontconfig/");
+  if (const passwd* root = ::getpwuid(0); root != nullptr && root->pw_dir != nullptr && root->pw_dir[0] == '/')
+    folders.push_back(std::string(root->pw_dir) + "/.cache/fontconfig/");
+  if (const char* invoker = std::getenv("SUDO_USER"); invoker != nullptr && invoker[0] != '\0') {
+    const passwd* user = ::getpwnam(invoker);
+    if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/')
+      folders.push_back(std::string(user->pw_dir) + "/.cache/fontconfig/");
+  }
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    if (std::find(folders.begin(), folders.begin() + static_cast<std::ptrdiff_t>(i), folders[i]) ==
+        folders.begin() + static_cast<std::ptrdiff_t>(i))
+      AddCacheFiles(folders[i], files);
+  }
   return files;
 }
 

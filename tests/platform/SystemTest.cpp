@@ -105,17 +105,15 @@ std::string FreshLockName() {
 TEST(SingleInstanceLock, ASecondProcessSeesTheFirstCopy) {
   const std::string name = FreshLockName();
 #ifndef _WIN32
-  // The lock files go to a runtime folder of the test's own, which the child
-  // inherits and which goes away afterwards.
-  test_support::ScratchFolder runtime;
-  const char* previous = std::getenv("XDG_RUNTIME_DIR");
-  const std::string saved = previous ? previous : "";
-  ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-  struct Restore {
-    bool had;
-    std::string value;
-    ~Restore() { had ? ::setenv("XDG_RUNTIME_DIR", value.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR"); }
-  } restore{previous != nullptr, saved};
+  // The lock file is one for the machine and is never removed by the
+  // program; the test's own goes when the test ends.
+  struct RemoveLockFile {
+    std::string name;
+    ~RemoveLockFile() {
+      ::unlink(("/run/" + name + ".lock").c_str());
+      ::unlink(("/tmp/" + name + ".lock").c_str());
+    }
+  } removeLockFile{name};
 #endif
   const std::string filter = "SingleInstanceLockChild.*";
   {

@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# The Linux updater driven for real in a terminal (tmux), through a whole run:
+# the start dialog, a stop refused, the search, the font list, the run, the
+# end message. It runs as root in PID and mount namespaces of its own, where
+# the places that may hold other copies of the demo fonts (home folders, the
+# work trees, /tmp) and fontconfig's system cache are covered by empty tmpfs
+# mounts, so that it finds and revises only the fonts of this test and
+# deletes no real cache. Then: the fonts are byte-identical to their
+# revisions, the download copy and the caches are gone, fontconfig reports
+# the new revisions without any fc-cache run, and a run without a terminal
+# changes nothing.
+#
+# usage: terminal-run.sh UPDATER SOURCE_DIR OUTPUT_DIR   (the screens go to OUTPUT_DIR)
+set -uo pipefail
+updater=$1
+source_dir=$2
+out=$3
+
+if [ "$(id -u)" -ne 0 ]; then echo "SKIP: the updater revises fonts only for root"; exit 77; fi
+for tool in tmux unshare fc-cache fc-list fc-query cmp; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+
+# Not in /tmp, which is covered in the namespace.
+scratch=$(mktemp -d /var/tmp/tessel-terminal-XXXXXX)
+socket="$scratch/tmux.sock"
+cleanup() {
+  tmux -S "$socket" kill-server 2>/dev/null
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+mkdir -p "$out" "$scratch/bin" "$scratch/fonts" "$scratch/Veldmark/Fonts/Download/add"
+rm -f "$out"/*.txt
+cp "$updater" "$scratch/bin/tessel_202310"
+for f in "$source_dir"/resources/demo/installed/*.otf.installed; do
+  cp "$f" "$scratch/fonts/$(basename "$f" .installed)"
+done
+echo "download copy" >"$scratch/Veldmark/Fonts/Download/add/10001"
+
+fail() {
+  echo "FAIL: $*"
+  [ -n "${screen:-}" ] && printf '%s\n' "--- screen:" "$screen"
+  exit 1
+}
+
+# fontconfig with a cache of its own, made before the run.
+export FONTCONFIG_FILE="$scratch/fonts.conf"
+cat >"$FONTCONFIG_FILE" <<CONF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig><dir>$scratch/fonts</dir><cachedir>$scratch/fc-cache</cachedir></fontconfig>
+CONF
+fc-cache "$scratch/fonts" || fail "fc-cache"
+versions() { fc-list --format '%{file} %{fontversion}\n' | sort; }
+before=$(versions)
+# fontconfig compares modification times in seconds.
+sleep 1.1
+
+cat >"$scratch/inner.sh" <<INNER
+for d in /tmp /root /home /work /opt /srv /mnt /media /var/cache/fontconfig; do
+  [ -d "\$d" ] && mount -t tmpfs tessel-hidden "\$d"
+done
+mkdir -p /root/.cache/fontconfig
+touch /root/.cache/fontconfig/test-le64.cache-9 /var/cache/fontconfig/test-le64.cache-9
+HOME=/root LANG=C.UTF-8 "$scratch/bin/tessel_202310"
+echo "EXIT=\$?"
+if [ -e /root/.cache/fontconfig/test-le64.cache-9 ] || [ -e /var/cache/fontconfig/test-le64.cache-9 ]; then
+  echo "CACHES=kept"
+else
+  echo "CACHES=gone"
+fi
+sleep 600
+INNER
+
+tmux -S "$socket" new-session -d -s run -x 110 -y 34 "unshare -m -p -f --mount-proc bash $scratch/inner.sh" ||
+  fail "tmux did not start"
+
+screen=""
+capture() { screen=$(tmux -S "$socket" capture-pane -p -t run); }
+# Waits up to $2 seconds for the screen to show $1; keeps the screen as $3.txt.
+wait_for() {
+  local deadline=$((SECONDS + $2))
+  while :; do
+    capture
+    if grep -qF -- "$1" <<<"$screen"; then
+      [ -n "${3:-}" ] && printf '%s\n' "$screen" >"$out/$3.txt"
+      return 0
+    fi
+    [ $SECONDS -ge $deadline ] && fail "no '$1' on the screen after $2 s"
+    sleep 0.1
+  done
+}
+keys() { tmux -S "$socket" send-keys -t run "$@"; }
+expect_on_screen() { grep -qF -- "$1" <<<"$screen" || fail "the screen does not show '$1'"; }
+
+wait_for "<次へ>" 20 1-start
+expect_on_screen "ヴェルドマークのOpenTypeフォント製品に対する改訂プログラムです。"
+expect_on_screen "テッセル デモフォントをご利用のお客様は、下記4フォントが改訂対象です。"
+expect_on_screen "・テッセル デモ ゴシック Regular/Bold"
+expect_on_screen "・テッセル デモ 明朝 Regular/Bold"
+expect_on_screen "※この検索では、まだ改訂の実行ではありません。"
+
+# 中止, then いいえ: the start dialog stays.
+keys Tab Enter
+wait_for "中止しない場合は、”いいえ”ボタンを押してください。" 10 2-stop-question
+expect_on_screen "<はい>"
+keys Escape
+sleep 0.3
+capture
+grep -qF "中止しない場合は" <<<"$screen" && fail "the question stayed after いいえ"
+expect_on_screen "<次へ>"
+
+keys Tab Enter
+wait_for "フォント名" 180 4-font-list
+rows=$(grep -c '\.otf' <<<"$screen")
+[ "$rows" -eq 4 ] || fail "the list shows $rows fonts, not the test's 4"
+for f in "$scratch"/fonts/*.otf; do expect_on_screen "$f"; done
+expect_on_screen "<実行>"
+
+keys Enter
+wait_for "フォントを改訂中" 20 5-progress
+expect_on_screen "全体の進捗"
+expect_on_screen "現在の進捗"
+wait_for "改訂が正常に終了しました。" 120 6-end
+expect_on_screen "<再起動>"
+expect_on_screen "<キャンセル>"
+keys Escape
+wait_for "CACHES=" 20
+expect_on_screen "EXIT=0"
+expect_on_screen "CACHES=gone"
+screen=""
+
+for f in "$source_dir"/resources/demo/revised/*.otf; do
+  cmp -s "$f" "$scratch/fonts/$(basename "$f")" || fail "$(basename "$f") is not its revision"
+done
+[ -e "$scratch/Veldmark/Fonts/Download/add/10001" ] && fail "the download copy is still there"
+after=$(versions)
+expected=$(for f in "$scratch"/fonts/*.otf; do echo "$f $(fc-query --format '%{fontversion}' "$f")"; done | sort)
+[ "$after" = "$expected" ] || fail "fontconfig does not see the revisions: $after"
+[ "$after" != "$before" ] || fail "fontconfig still reports the old revisions"
+
+# Without a terminal: a message, a non-zero status, nothing changed.
+cp "$source_dir/resources/demo/installed/TesselDemoSansJP-Bold.otf.installed" "$scratch/fonts/TesselDemoSansJP-Bold.otf"
+status=0
+"$scratch/bin/tessel_202310" </dev/null >"$scratch/stdout" 2>"$scratch/stderr" || status=$?
+[ "$status" -ne 0 ] || fail "without a terminal the updater ended with status 0"
+grep -qF "端末" "$scratch/stderr" || fail "without a terminal the updater did not say why"
+[ -s "$scratch/stdout" ] && fail "without a terminal the updater wrote to standard output"
+cmp -s "$source_dir/resources/demo/installed/TesselDemoSansJP-Bold.otf.installed" \
+  "$scratch/fonts/TesselDemoSansJP-Bold.otf" || fail "without a terminal a font was changed"
+
+echo "PASS: a whole run in the terminal; screens in $out"
