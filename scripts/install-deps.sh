@@ -10,7 +10,7 @@ packages=(
   cmake make g++ python3 fontconfig locales
   libgtest-dev googletest libbenchmark-dev libcli11-dev libdivsufsort-dev
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  wine wine64 wine32:i386 xvfb xauth
+  wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool imagemagick
   fonts-noto-cjk fonts-stix fonts-linuxlibertine xdelta3
 )
 locale_name=ja_JP.UTF-8

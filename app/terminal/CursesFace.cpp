@@ -316,6 +316,7 @@ int CCursesFace::ShowMessageDialog(const CMessageBoxDialog& dialog) {
       break;
     case CMessageBoxDialog::Kind::kEnd:
       modal.buttons = {{TEXT_YES, kIdOk}};
+      modal.escape = kIdCancel;
       modal.endOfInput = kIdOk;
       break;
     case CMessageBoxDialog::Kind::kNormalEnd:

@@ -1,8 +1,20 @@
-// The updater on Windows: one copy at a time. The dialogs come with the
-// Windows face; until then the program starts and ends.
-#include "platform/System.h"
+// The updater on Windows: the common controls the dialogs use (the font
+// list, the progress bars), then the application, which runs one copy at a
+// time and the main dialog through the Windows face.
+#include <windows.h>
 
-int main() {
-  platform::SingleInstanceLock lock(platform::ExecutableBaseName() + ".EXE");
-  return 0;
+#include <commctrl.h>
+
+#include "app/KestrelApp.h"
+#include "app/win32/Win32Face.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  INITCOMMONCONTROLSEX controls = {};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS;
+  ::InitCommonControlsEx(&controls);
+
+  CWin32Face face;
+  CKestrelApp app;
+  return app.InitInstance(face);
 }

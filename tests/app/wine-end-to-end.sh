@@ -1,0 +1,318 @@
+#!/usr/bin/env bash
+# The shipped updater (i686) run for real under Wine, in a virtual X display,
+# walked through its dialogs by key presses as a person would:
+#
+#   1. update data made from the demo font pairs with the Linux `sabun bundle`,
+#      and an updater built with it (build/win32-e2e, the updater only);
+#   2. a fresh 64-bit Wine prefix (the program runs under WoW64) with the old
+#      fonts in C:\windows\Fonts and in the user's font folder, a download
+#      copy in the maker's download folder, a font cache file in system32 and
+#      in syswow64, and no Z: drive, so that the search walks only C:;
+#   3. the run: Return at the start dialog (次へ), the version box from the
+#      font list's system menu, Return at the font list (実行), Escape at the
+#      restart offer (キャンセル), with a screenshot of every dialog; then
+#      every font must equal its revision byte for byte, the download copy
+#      must be gone, and the font cache file deleted from system32 but not
+#      from syswow64;
+#   4. one copy at a time: a second copy started while the first shows its
+#      start dialog ends at once without a window; the first then stops
+#      through 中止 and はい.
+#
+# Usage: wine-end-to-end.sh SOURCE_DIR WORK_DIR [SABUN]
+# SABUN defaults to the Linux build's, SOURCE_DIR/build/linux/tools/sabun.
+# Screenshots go to WORK_DIR/screenshots. Prints "wine end-to-end: PASS" or
+# "wine end-to-end: FAIL: <reason>" and exits non-zero on failure. Every wait
+# has a time limit.
+set -uo pipefail
+
+display_mode=0
+if [ "${1:-}" = "--in-display" ]; then
+  display_mode=1
+  shift
+fi
+[ $# -ge 2 ] || { echo "usage: wine-end-to-end.sh SOURCE_DIR WORK_DIR [SABUN]" >&2; exit 2; }
+source_dir=$(cd "$1" && pwd)
+work=$2
+sabun=${3:-$source_dir/build/linux/tools/sabun}
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+
+prefix="$work/wineprefix"
+shots="$work/screenshots"
+program_dir='C:\Program Files (x86)\Veldmark'
+program="$program_dir\\tessel_202310.exe"
+demo="$source_dir/resources/demo"
+
+title_main='VELDMARKフォント 改訂プログラム'
+title_wait='検索中'
+title_progress='フォントを改訂中'
+title_message='確　認'
+title_about='VELDMARKフォント Updaterのﾊﾞｰｼﾞｮﾝ情報'
+
+fail() {
+  echo "wine end-to-end: FAIL: $*"
+  exit 1
+}
+step() { echo "-- $*"; }
+
+export HOME="$work/home"
+export WINEPREFIX="$prefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LC_ALL=ja_JP.UTF-8
+
+# Where each font of the demo is installed in the prefix (drive_c relative),
+# and the revision it must equal afterwards.
+user_fonts() { echo "users/$(prefix_user)/AppData/Local/Microsoft/Windows/Fonts"; }
+prefix_user() {
+  local folder
+  for folder in "$prefix/drive_c/users"/*; do
+    [ "$(basename "$folder")" = Public ] || { basename "$folder"; return; }
+  done
+}
+installed_fonts() {
+  echo "windows/Fonts/TesselDemoSansJP-Regular.otf TesselDemoSansJP-Regular"
+  echo "windows/Fonts/TesselDemoSansJP-Bold.otf TesselDemoSansJP-Bold"
+  echo "windows/Fonts/TesselDemoSerifJP-Regular.otf TesselDemoSerifJP-Regular"
+  echo "$(user_fonts)/TesselDemoSerifJP-Bold.otf TesselDemoSerifJP-Bold"
+  # A second copy the way Windows names one installed twice: the search
+  # takes a name with two more characters.
+  echo "$(user_fonts)/TesselDemoSansJP-Regular_0.otf TesselDemoSansJP-Regular"
+}
+download_copy="ProgramData/Veldmark/Fonts/Download/add/10001"
+
+# --- inside the virtual display -------------------------------------------
+
+# Visible windows titled exactly $1, one id a line.
+windows_named() { timeout 10 xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
+
+# Waits up to $2 seconds for a visible window titled $1 and prints its id;
+# fails at once when the program has ended.
+wait_window() {
+  local id deadline=$((SECONDS + $2))
+  while [ $SECONDS -lt $deadline ]; do
+    id=$(windows_named "$1" | head -1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    kill -0 "$app" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+# Waits up to $2 seconds for window $1 to be gone.
+wait_gone() {
+  local deadline=$((SECONDS + $2))
+  while [ $SECONDS -lt $deadline ]; do
+    timeout 10 xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+    timeout 10 xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# Gives window $1 the keyboard (there is no window manager to do it).
+focus() {
+  timeout 10 xdotool windowfocus --sync "$1" >/dev/null 2>&1 || timeout 10 xdotool windowfocus "$1" 2>/dev/null
+  sleep 0.3
+}
+
+# Presses key $2 in window $1.
+press() {
+  focus "$1"
+  timeout 10 xdotool key "$2"
+}
+
+# Saves window $1 as $shots/$2.png (once it has painted).
+shoot() {
+  sleep 0.5
+  timeout 20 import -window "$1" "$shots/$2.png" 2>/dev/null
+}
+
+# Waits up to $1 seconds for the program to end; its status in $app_status.
+wait_exit() {
+  local deadline=$((SECONDS + $1))
+  while kill -0 "$app" 2>/dev/null; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+  wait "$app"
+  app_status=$?
+  return 0
+}
+
+stop_program() {
+  kill "$app" 2>/dev/null
+  timeout 20 wineserver -k 2>/dev/null
+}
+
+in_display() {
+  mkdir -p "$shots"
+  rm -f "$shots"/*.png
+
+  step "run 1: the whole update"
+  wine "$program" >"$work/run1.log" 2>&1 &
+  app=$!
+  start=$(wait_window "$title_main" 60) || { stop_program; fail "the start dialog did not open"; }
+  focus "$start"
+  shoot "$start" start-dialog || { stop_program; fail "no screenshot of the start dialog"; }
+  press "$start" Return
+  wait_gone "$start" 20 || { stop_program; fail "Return did not close the start dialog"; }
+
+  # The search runs under the wait dialog; it may be over before it is seen.
+  local main="" wait_shot=0 deadline=$((SECONDS + 60)) id
+  while [ -z "$main" ] && [ $SECONDS -lt $deadline ]; do
+    if [ $wait_shot -eq 0 ]; then
+      id=$(windows_named "$title_wait" | head -1)
+      if [ -n "$id" ] && timeout 20 import -window "$id" "$shots/wait-dialog.png" 2>/dev/null; then wait_shot=1; fi
+    fi
+    main=$(windows_named "$title_main" | grep -vx "$start" | head -1)
+    kill -0 "$app" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$main" ] || { stop_program; fail "the font list did not open after the search"; }
+  [ $wait_shot -eq 1 ] || echo "   (the search ended before the wait dialog could be captured)"
+  focus "$main"
+  shoot "$main" font-list || { stop_program; fail "no screenshot of the font list"; }
+  # The system menu's last item, the version box; OK closes it.
+  press "$main" alt+space
+  sleep 0.5
+  timeout 10 xdotool key Up
+  timeout 10 xdotool key Return
+  about=$(wait_window "$title_about" 20) || { stop_program; fail "the system menu did not open the version box"; }
+  shoot "$about" about-box || { stop_program; fail "no screenshot of the version box"; }
+  press "$about" Return
+  wait_gone "$about" 20 || { stop_program; fail "OK did not close the version box"; }
+  press "$main" Return
+
+  progress=$(wait_window "$title_progress" 30) || { stop_program; fail "the progress dialog did not open"; }
+  shoot "$progress" progress-dialog || { stop_program; fail "no screenshot of the progress dialog"; }
+
+  end=$(wait_window "$title_message" 60) || { stop_program; fail "no end message after the update run"; }
+  focus "$end"
+  shoot "$end" end-message || { stop_program; fail "no screenshot of the end message"; }
+  press "$end" Escape
+  wait_exit 30 || { stop_program; fail "the program did not end after キャンセル"; }
+  [ "$app_status" -eq 0 ] || fail "the program ended with status $app_status, not 0 (every font revised)"
+  timeout 30 wineserver -w
+
+  step "run 2: one copy at a time"
+  wine "$program" >"$work/run2.log" 2>&1 &
+  app=$!
+  first=$app
+  start=$(wait_window "$title_main" 60) || { stop_program; fail "run 2: the start dialog did not open"; }
+  local before after
+  before=$(timeout 10 xdotool search --onlyvisible --name . 2>/dev/null | sort | tr '\n' ' ')
+  timeout 30 wine "$program" >"$work/run2-second.log" 2>&1
+  second_status=$?
+  after=$(timeout 10 xdotool search --onlyvisible --name . 2>/dev/null | sort | tr '\n' ' ')
+  [ "$second_status" -ne 124 ] || { stop_program; fail "the second copy did not end by itself"; }
+  [ "$second_status" -eq 0 ] || { stop_program; fail "the second copy ended with status $second_status"; }
+  [ "$before" = "$after" ] || { stop_program; fail "the second copy changed the windows on screen ($before / $after)"; }
+  kill -0 "$first" 2>/dev/null || fail "the first copy ended when the second started"
+  # 中止 (Esc) asks first; はい (Return) ends the program.
+  press "$start" Escape
+  question=$(wait_window "$title_message" 20) || { stop_program; fail "Esc at the start dialog asked nothing"; }
+  focus "$question"
+  shoot "$question" stop-question || { stop_program; fail "no screenshot of the stop question"; }
+  press "$question" Return
+  wait_exit 30 || { stop_program; fail "はい did not end the program"; }
+  [ "$app_status" -eq 1 ] || fail "a stopped program ended with status $app_status, not 1"
+  timeout 30 wineserver -w
+  echo "in-display: done"
+}
+
+if [ $display_mode -eq 1 ]; then
+  in_display
+  exit 0
+fi
+
+# --- outside: data, build, prefix, run, checks ------------------------------
+
+began=$SECONDS
+for tool in xvfb-run xdotool import wine wineboot wineserver cmake iconv; do
+  command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (scripts/install-deps.sh)"
+done
+locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' || fail "no ja_JP.UTF-8 locale (scripts/install-deps.sh)"
+[ -x "$sabun" ] || fail "no sabun at $sabun: build the linux preset first"
+
+step "update data from the demo font pairs"
+data="$work/update-data"
+rm -rf "$data"
+"$sabun" bundle "$demo/fonts.tsv" -o "$data" \
+  --title "テッセル デモフォントをご利用のお客様は、下記4フォントが改訂対象です。" >"$work/bundle.log" 2>&1 ||
+  { cat "$work/bundle.log"; fail "sabun bundle failed"; }
+
+step "the updater with that data (build/win32-e2e)"
+build="$source_dir/build/win32-e2e"
+(cd "$source_dir" &&
+  cmake --preset win32 -B "$build" -DUPDATE_DATA="$data" -DTESSEL_BUILD_TESTS=OFF >"$work/configure.log" 2>&1 &&
+  cmake --build "$build" --target tessel_202310 -j 2 >"$work/build.log" 2>&1) ||
+  { tail -n 30 "$work/configure.log" "$work/build.log"; fail "the updater did not build"; }
+exe="$build/app/tessel_202310.exe"
+[ -f "$exe" ] || fail "no $exe"
+
+step "a fresh Wine prefix"
+timeout 30 wineserver -k 2>/dev/null
+rm -rf "$prefix" "$HOME"
+mkdir -p "$HOME"
+(unset DISPLAY WAYLAND_DISPLAY; timeout 120 wineboot --init >"$work/wineboot.log" 2>&1) ||
+  fail "wineboot could not make the prefix"
+timeout 60 wineserver -w
+c="$prefix/drive_c"
+[ -d "$c/windows/syswow64" ] || fail "the prefix has no syswow64: not a 64-bit prefix"
+# Windows 10, the X11 driver with the windows' own frames (there is no
+# window manager), and the dialog fonts drawn with Noto Sans CJK JP.
+printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+  '[HKEY_CURRENT_USER\Software\Wine]' '"Version"="win10"' '' \
+  '[HKEY_CURRENT_USER\Software\Wine\Drivers]' '"Graphics"="x11"' '' \
+  '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Decorated"="N"' '' \
+  '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+  '"ＭＳ Ｐゴシック"="Noto Sans CJK JP"' '"MS Shell Dlg"="Noto Sans CJK JP"' '' |
+  iconv -f UTF-8 -t UTF-16 >"$c/settings.reg"
+(unset DISPLAY WAYLAND_DISPLAY; timeout 60 wine regedit /S 'C:\settings.reg') || fail "the prefix settings were refused"
+timeout 60 wineserver -w
+rm -f "$c/settings.reg"
+
+# The user folders Wine links to $HOME become plain folders, and without Z:
+# the search sees C: alone.
+for link in "$c/users/$(prefix_user)"/*; do
+  if [ -L "$link" ]; then rm "$link" && mkdir "$link"; fi
+done
+rm -f "$prefix/dosdevices/z:"
+
+mkdir -p "$c/$(user_fonts)" "$(dirname "$c/$download_copy")" "$c/Program Files (x86)/Veldmark"
+while read -r path stem; do
+  cp "$demo/installed/$stem.otf.installed" "$c/$path"
+done < <(installed_fonts)
+cp "$demo/installed/TesselDemoSansJP-Regular.otf.installed" "$c/$download_copy"
+echo "font cache, 64-bit system folder" >"$c/windows/system32/fntcache.dat"
+echo "font cache, 32-bit system folder" >"$c/windows/syswow64/fntcache.dat"
+cp "$exe" "$c/Program Files (x86)/Veldmark/"
+# Debian's Wine does not find its own fonts; the caption buttons need Marlett.
+[ ! -f /usr/share/wine/fonts/marlett.ttf ] || cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/"
+
+step "the dialogs, in a virtual X display"
+timeout 150 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --in-display "$source_dir" "$work" "$sabun" |
+  tee "$work/display.log"
+status=${PIPESTATUS[0]}
+timeout 30 wineserver -k 2>/dev/null
+[ "$status" -ne 124 ] || fail "the dialogs did not finish in time"
+[ "$status" -eq 0 ] || exit 1
+grep -qx "in-display: done" "$work/display.log" || fail "the run in the display stopped early"
+
+step "the results"
+while read -r path stem; do
+  cmp -s "$c/$path" "$demo/revised/$stem.otf" || fail "C:/$path is not its revision"
+done < <(installed_fonts)
+[ ! -e "$c/$download_copy" ] || fail "the download copy C:/$download_copy is still there"
+[ ! -e "$c/windows/system32/fntcache.dat" ] || fail "fntcache.dat is still in system32"
+[ -e "$c/windows/syswow64/fntcache.dat" ] || fail "fntcache.dat was deleted from syswow64, not only from system32"
+for shot in start-dialog font-list progress-dialog end-message; do
+  [ -s "$shots/$shot.png" ] || fail "no screenshot $shot.png"
+done
+
+echo "wine end-to-end: PASS ($(installed_fonts | wc -l) fonts revised, $((SECONDS - began)) s; screenshots in $shots)"
