@@ -108,6 +108,11 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
     bySlot[i] = table;
     placements.push_back({offset, length});
   }
+  // The file ends with its last table and that table's padding: a larger
+  // size would only make the program allocate and write zeros.
+  std::uint64_t tablesEnd = directoryEnd;
+  for (const Placement& p : placements) tablesEnd = std::max(tablesEnd, std::uint64_t{p.offset} + p.length);
+  if (size > ((tablesEnd + 3) & ~std::uint64_t{3})) return 1;
   if (!NoOverlap(std::move(placements))) return 1;
   for (std::size_t i = 0; i < tableTotal; ++i) {
     if (ApplyPatchRecord(*bySlot[i], *records[i]) == 0) return 1;

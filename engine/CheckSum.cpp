@@ -58,10 +58,9 @@ int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t 
   std::uint32_t adjustment = 0;
   if (haveHead) {
     StoreU32(image.data() + head.offset + kAdjustmentOffset, 0);
-    // The table with its padding, as far as the image holds it (the rest
-    // counts as zero).
-    const std::size_t padded = std::min<std::size_t>(AlignLength4(head.length), image.size() - head.offset);
-    const std::uint32_t headSum = CalcTableCheckSum(image.subspan(head.offset, padded), head.length);
+    // The table zero-padded, as every table's checksum is taken: the bytes
+    // after it in the image may already be the next table's.
+    const std::uint32_t headSum = CalcTableCheckSum(image.subspan(head.offset, head.length), head.length);
     StoreU32(image.data() + head.entryOffset + 4, headSum);
     adjustment = kCheckSumMagic - SumFontWordsWithTail(image);
   }

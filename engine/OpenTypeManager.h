@@ -21,11 +21,13 @@ class COpenTypeManager : public COpenTypeFont {
   void ReleaseFont() override;
 
   // Revises the installed font at `fontPath` from its patch: reads it, builds
-  // the revised font into a new temporary file, copies that over the
-  // installed file and verifies the copy. 0 revised; 1 the font or its patch
-  // cannot be read or do not fit; 6 stopped; 10 the copy failed (the
-  // installed file is then put back as it was where that can be done);
-  // 12 the copy cannot be read back; 13 the copy's sum differs.
+  // the revised font into a new temporary file, puts that in the installed
+  // file's place in one step and verifies it there. The installed path holds
+  // at every instant the whole installed font or the whole revised one.
+  // 0 revised; 1 the font or its patch cannot be read or do not fit;
+  // 6 stopped; 10 the replacement failed (the installed font untouched);
+  // 12 the revised font cannot be read back; 13 its sum differs (with 12 and
+  // 13 the installed font is put back in one step).
   int UpdateFont(const std::string& fontPath, std::uint32_t expectedRevision, ProgressCallback progress,
                  void* window, int fontCount, int fontIndex);
 

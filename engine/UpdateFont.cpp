@@ -1,6 +1,7 @@
 // Revising one installed font: read it, build the revised font into the
-// temporary folder, copy it over the installed file and verify the copy.
-#include <algorithm>
+// temporary folder, put it in the installed file's place in one step and
+// verify it there.
+#include <span>
 #include <vector>
 
 #include "engine/OpenTypeManager.h"
@@ -66,21 +67,24 @@ int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expe
   const int built = BuildNewFont(fontPath, patchNumber, tempPath, progress, window, fontCount, fontIndex);
   if (built != 0) {
     result = built == 6 ? 6 : 1;
-  } else if (!platform::CopyFileOver(tempPath, fontPath)) {
-    // The copy may have stopped part-way; the installed font is still in
-    // memory, so put it back rather than leave a damaged file.
-    std::vector<std::uint8_t> now;
-    const std::span<const std::uint8_t> old = Image();
-    if (!platform::ReadWholeFile(fontPath, now) || now.size() != old.size() ||
-        !std::equal(old.begin(), old.end(), now.begin())) {
-      platform::WriteFileReplacing(fontPath, old.data(), old.size());
-    }
-    result = 10;
   } else {
-    // The copy has happened: a stop asked for here changes nothing.
-    ReportStep(progress, window, OverallPercentFloat(fontIndex, fontCount, 100), 100, fontPath,
-               progress_text::kCopying);
-    result = VerifyFontFile(fontPath, expectedFileSum);
+    // A run killed while a font was put in place leaves a file beside it.
+    platform::RemoveReplacementLeftovers(fontPath);
+    if (!platform::ReplaceFileFrom(tempPath, fontPath)) {
+      // The installed font is untouched: the replacement is one step.
+      result = 10;
+    } else {
+      // The copy has happened: a stop asked for here changes nothing.
+      ReportStep(progress, window, OverallPercentFloat(fontIndex, fontCount, 100), 100, fontPath,
+                 progress_text::kCopying);
+      result = VerifyFontFile(fontPath, expectedFileSum);
+      if (result != 0) {
+        // A revised font that cannot be read back, or reads back wrong, does
+        // not stay: the installed font, still in memory, goes back the same way.
+        const std::span<const std::uint8_t> old = Image();
+        platform::ReplaceFileInOneStep(fontPath, old.data(), old.size());
+      }
+    }
   }
   if (tempFileWritten) platform::RemoveFile(tempPath);
   COpenTypeFont::ReleaseFont();

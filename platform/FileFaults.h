@@ -8,7 +8,9 @@
 
 namespace platform {
 
-enum class FileOp { Open, Read, Create, Write, Copy, Delete };
+// Flush: a new file's bytes forced to the disk; Replace: a new file put in
+// the place of another in one step.
+enum class FileOp { Open, Read, Create, Write, Copy, Delete, Flush, Replace };
 enum class Fault { None, Refuse, PartWay };
 
 using FileFaultHook = std::function<Fault(FileOp op, const std::string& path)>;

@@ -35,8 +35,34 @@ bool WriteFileReplacing(const std::string& path, const std::uint8_t* data, std::
 // time, so that fontconfig sees the folder changed.
 bool CopyFileOver(const std::string& from, const std::string& to);
 
+// Puts `size` bytes in the place of the regular file at `path`, so that
+// `path` holds at every instant either the whole old file or all of the new
+// bytes: they go to a new file beside it (ReplacementName, created
+// exclusively), are flushed to the disk and take `path`'s owner and
+// permission bits (Linux) or attributes (Windows); that file then replaces
+// `path` in one step (rename(2) and a flush of the folder; MoveFileExA with
+// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). A read-only `path` is
+// refused. False when any step fails: `path` is then untouched and the file
+// beside it is gone.
+bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size);
+// The same with the bytes of the file `from` (read as CopyFileA reads its source).
+bool ReplaceFileFrom(const std::string& from, const std::string& path);
+
+// A fresh name for the file put beside `path` while it is replaced:
+// `path` + ".tessel-" + digits + ".part". Its extension is never ".otf", so the
+// font search never takes it for a font.
+std::string ReplacementName(const std::string& path);
+// Removes the files ReplacementName left beside `path` (a run that was killed
+// part-way leaves one), read-only ones excepted.
+void RemoveReplacementLeftovers(const std::string& path);
+
 bool RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
+
+namespace detail {
+// ReadWholeFile without the fault hook.
+bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes);
+}  // namespace detail
 
 // The temporary folder, ending with a separator, at most 260 characters
 // (MAX_PATH including the terminator). False when there is none that fits.

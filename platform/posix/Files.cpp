@@ -165,6 +165,53 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
   return true;
 }
 
+namespace detail {
+bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  return ReadRegularFile(path, bytes, false);
+}
+}  // namespace detail
+
+bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  struct stat installed {};
+  if (::lstat(path.c_str(), &installed) != 0 || !S_ISREG(installed.st_mode) || IsReadOnly(installed)) return false;
+  std::string beside;
+  int created = -1;
+  for (int attempt = 0; attempt < 64 && created < 0; ++attempt) {
+    beside = ReplacementName(path);
+    if (CheckFileFault(FileOp::Create, beside) != Fault::None) return false;
+    created = ::open(beside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (created < 0 && errno != EEXIST) return false;
+  }
+  if (created < 0) return false;
+  Fd fd(created);
+  auto abandon = [&] {
+    fd.Close();
+    ::unlink(beside.c_str());
+    return false;
+  };
+  if (!WriteWithFaults(fd.Get(), beside, data, size)) return abandon();
+  // The revised font keeps the installed one's owner and permission bits.
+  if (::fchown(fd.Get(), installed.st_uid, installed.st_gid) != 0) {
+    struct stat now {};
+    if (::fstat(fd.Get(), &now) != 0 || now.st_uid != installed.st_uid || now.st_gid != installed.st_gid)
+      return abandon();
+  }
+  if (::fchmod(fd.Get(), installed.st_mode & 07777) != 0) return abandon();
+  if (CheckFileFault(FileOp::Flush, beside) != Fault::None || ::fsync(fd.Get()) != 0) return abandon();
+  if (!fd.Close()) return abandon();
+  if (CheckFileFault(FileOp::Replace, path) != Fault::None || ::rename(beside.c_str(), path.c_str()) != 0) {
+    ::unlink(beside.c_str());
+    return false;
+  }
+  // The new name to the disk as well; the replacement has happened whatever
+  // this says.
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string(".") : slash == 0 ? "/" : path.substr(0, slash);
+  Fd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folderFd.Get() >= 0) ::fsync(folderFd.Get());
+  return true;
+}
+
 bool RemoveFile(const std::string& path) {
   if (CheckFileFault(FileOp::Delete, path) != Fault::None) return false;
   struct stat info {};

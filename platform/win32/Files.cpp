@@ -125,6 +125,46 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
   return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
+namespace detail {
+bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  return ReadFileBytes(path, bytes, false);
+}
+}  // namespace detail
+
+bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+    return false;
+  // The attributes a file may be given; the revised font takes the installed one's.
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
+  const DWORD kept = (attributes & kSettable) != 0 ? attributes & kSettable : FILE_ATTRIBUTE_NORMAL;
+  std::string beside;
+  Handle file;
+  for (int attempt = 0; attempt < 64 && !file.IsValid(); ++attempt) {
+    beside = ReplacementName(path);
+    if (CheckFileFault(FileOp::Create, beside) != Fault::None) return false;
+    // CREATE_NEW: never an existing file; no sharing until it is complete.
+    *file.Receive() = ::CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, kept, nullptr);
+    if (!file.IsValid() && ::GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  if (!file.IsValid()) return false;
+  auto abandon = [&] {
+    file.Close();
+    ::DeleteFileA(beside.c_str());
+    return false;
+  };
+  if (!WriteWithFaults(file.Get(), beside, data, size)) return abandon();
+  if (CheckFileFault(FileOp::Flush, beside) != Fault::None || !::FlushFileBuffers(file.Get())) return abandon();
+  if (!file.Close()) return abandon();
+  if (CheckFileFault(FileOp::Replace, path) != Fault::None ||
+      !::MoveFileExA(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ::DeleteFileA(beside.c_str());
+    return false;
+  }
+  return true;
+}
+
 bool RemoveFile(const std::string& path) {
   if (CheckFileFault(FileOp::Delete, path) != Fault::None) return false;
   if (IsReadOnlyFile(path)) return false;

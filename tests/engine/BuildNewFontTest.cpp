@@ -434,6 +434,7 @@ TEST_F(CraftedFontTest, APatchThatDoesNotFitTheFontIsRefusedBeforeAnythingIsWrit
       {"a segment past the installed table", [](auto& r, auto&) { r[2].olds[1].srcOffset = 11; }},
       {"a segment past the new table", [](auto& r, auto&) { r[0].news[0].dstOffset = 3; }},
       {"a size no font can have", [](auto&, auto& size) { size = 0x80000000u; }},
+      {"a size past the last table's padding", [](auto&, auto& size) { size = (size + 3) / 4 * 4 + 4; }},
   };
   for (const Case& c : cases) {
     std::vector<Record> records = m_records;

@@ -96,6 +96,22 @@ TEST(RecalcCheckSum, HeadChecksumIsTakenWithAZeroAdjustment) {
   }
 }
 
+TEST(RecalcCheckSum, HeadIsSummedZeroPaddedWhenTheNextTableStartsInItsPadding) {
+  // A layout the patch may give: the next table's first bytes where head's
+  // padding would be.
+  std::vector<std::uint8_t> font = SmallFont();
+  const HeadPlace head = FindHead(font);
+  ASSERT_EQ(head.length, 54u);
+  font[head.offset + 54] = 0xAA;
+  font[head.offset + 55] = 0xBB;
+  COpenTypeManager manager;
+  ASSERT_EQ(Recalc(manager, font, nullptr), 0);
+  std::vector<std::uint8_t> headBytes(font.begin() + head.offset, font.begin() + head.offset + 54);
+  StoreU32(headBytes.data() + 8, 0);
+  EXPECT_EQ(LoadU32(manager.newImage.data() + head.entry + 4), CalcTableCheckSum(headBytes, 54));
+  EXPECT_EQ(SumFontWords(manager.newImage), kCheckSumMagic);
+}
+
 TEST(RecalcCheckSum, TrailingBytesCountAsOneMoreWord) {
   for (std::size_t extra : {1u, 2u, 3u}) {
     std::vector<std::uint8_t> font = SmallFont();

@@ -2,7 +2,17 @@
 // the temporary file, the reports, and every failure on the way.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <stdlib.h>
+#endif
+
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
 
 #include "engine/OpenTypeManager.h"
 #include "font/FontWords.h"
@@ -25,6 +35,13 @@ constexpr std::uint32_t kOldRevision = 0x00010000;
 constexpr std::uint32_t kNewRevision = 0x00010041;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+// No write bit for anyone (on Windows: the read-only attribute), or back.
+void SetReadOnly(const std::string& path, bool readOnly) {
+  namespace fs = std::filesystem;
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
 
 std::vector<std::uint8_t> InstalledFont() {
   return test_support::BuildFont({{"head", test_support::HeadTable(kOldRevision)},
@@ -51,14 +68,34 @@ class UpdateFontTest : public ::testing::Test {
     Install(Patch());
     platform::SetFileFaultHook([this](platform::FileOp op, const std::string& path) {
       // The temporary files: every file created but the update list's copy
-      // and the fonts in the test's own folder.
-      if (op == platform::FileOp::Create && path.find(".ini") == std::string::npos &&
-          path.rfind(m_folder.Path(), 0) != 0) {
+      // and the files in the font's own folder.
+      const bool inFolder = path.rfind(m_folder.Path(), 0) == 0;
+      if (op == platform::FileOp::Create && path.find(".ini") == std::string::npos && !inFolder) {
         m_created.push_back(path);
       }
-      if (op == m_failOp && path == m_fontPath && ++m_opCount == m_failAt) return m_fault;
+      if (op == m_failOp && KindOf(path) == m_failKind && ++m_opCount == m_failAt) return m_fault;
       return platform::Fault::None;
     });
+  }
+
+  // Which of the update's files `path` is.
+  enum class Kind { kInstalled, kTemporary, kBeside, kOther };
+  Kind KindOf(const std::string& path) const {
+    if (path == m_fontPath) return Kind::kInstalled;
+    if (path.rfind(m_fontPath + ".tessel-", 0) == 0) return Kind::kBeside;
+    if (path.rfind(m_folder.Path(), 0) != 0 && path.find(".ini") == std::string::npos) return Kind::kTemporary;
+    return Kind::kOther;
+  }
+
+  // The files of the update still there besides the font: those in its
+  // folder and the temporary ones.
+  int FilesLeft() const {
+    int left = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder.Path())) {
+      if (entry.path().filename() != "Kaku.otf") ++left;
+    }
+    for (const std::string& path : m_created) left += platform::FileExists(path) ? 1 : 0;
+    return left;
   }
 
   void TearDown() override {
@@ -77,7 +114,9 @@ class UpdateFontTest : public ::testing::Test {
     platform::SetResourceSource(&m_resources);
   }
 
-  void FailNth(platform::FileOp op, int nth, platform::Fault fault) {
+  void FailNth(platform::FileOp op, int nth, platform::Fault fault, Kind kind = Kind::kInstalled) {
+    m_failKind = kind;
+    m_opCount = 0;
     m_failOp = op;
     m_failAt = nth;
     m_fault = fault;
@@ -97,6 +136,7 @@ class UpdateFontTest : public ::testing::Test {
   platform::MemoryResources m_resources;
   std::vector<std::string> m_created;
   platform::FileOp m_failOp = platform::FileOp::Delete;
+  Kind m_failKind = Kind::kInstalled;
   int m_failAt = 0;
   int m_opCount = 0;
   platform::Fault m_fault = platform::Fault::None;
@@ -149,25 +189,134 @@ TEST_F(UpdateFontTest, APatchThatNamesAMissingTableWritesNothing) {
   EXPECT_TRUE(m_created.empty());
 }
 
-TEST_F(UpdateFontTest, AFailedCopyGivesTenAndPutsTheInstalledFontBack) {
+// Every file operation of one font's update made to fail in turn: the
+// result code, and the installed font whole, old or revised, after each.
+// The table is printed; the README shows it.
+TEST_F(UpdateFontTest, EveryFileOperationFailingInTurnLeavesAWholeFont) {
+  using platform::Fault;
+  using platform::FileOp;
   const std::vector<std::uint8_t> before = test_support::ReadBytes(m_fontPath);
-  for (platform::Fault fault : {platform::Fault::Refuse, platform::Fault::PartWay}) {
-    FailNth(platform::FileOp::Copy, m_opCount + 1, fault);
-    ProgressRecorder recorder;
+  ProgressRecorder first;
+  ASSERT_EQ(Update(first, m_fontPath), 0);
+  const std::vector<std::uint8_t> revised = test_support::ReadBytes(m_fontPath);
+
+  struct Row {
+    const char* operation;
+    FileOp op;
+    Kind kind;
+    int nth;
+    Fault fault;
+    int code;
+    bool revisedAfter;
+    int left;
+  };
+  const Row rows[] = {
+      {"open the installed font", FileOp::Open, Kind::kInstalled, 1, Fault::Refuse, 1, false, 0},
+      {"read the installed font", FileOp::Read, Kind::kInstalled, 1, Fault::PartWay, 1, false, 0},
+      {"create the temporary file", FileOp::Create, Kind::kTemporary, 1, Fault::Refuse, 1, false, 0},
+      {"write the temporary file", FileOp::Write, Kind::kTemporary, 1, Fault::Refuse, 1, false, 0},
+      {"write the temporary file", FileOp::Write, Kind::kTemporary, 1, Fault::PartWay, 1, false, 0},
+      {"create the file beside the font", FileOp::Create, Kind::kBeside, 1, Fault::Refuse, 10, false, 0},
+      {"write the file beside the font", FileOp::Write, Kind::kBeside, 1, Fault::Refuse, 10, false, 0},
+      {"write the file beside the font", FileOp::Write, Kind::kBeside, 1, Fault::PartWay, 10, false, 0},
+      {"flush the file beside the font", FileOp::Flush, Kind::kBeside, 1, Fault::Refuse, 10, false, 0},
+      {"replace the installed font", FileOp::Replace, Kind::kInstalled, 1, Fault::Refuse, 10, false, 0},
+      {"open the revised font to verify", FileOp::Open, Kind::kInstalled, 2, Fault::Refuse, 12, false, 0},
+      {"read the revised font to verify", FileOp::Read, Kind::kInstalled, 2, Fault::PartWay, 12, false, 0},
+      {"delete the temporary file", FileOp::Delete, Kind::kTemporary, 1, Fault::Refuse, 0, true, 1},
+  };
+  std::ostringstream table;
+  table << "| operation | failure | code | installed font | files left |\n|---|---|---|---|---|\n";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.operation);
+    test_support::WriteBytes(m_fontPath, before);
     m_created.clear();
-    EXPECT_EQ(Update(recorder, m_fontPath), 10);
-    EXPECT_EQ(test_support::ReadBytes(m_fontPath), before);
-    EXPECT_EQ(recorder.Steps().back(), 90);
-    EXPECT_TRUE(NoTempFileLeft());
+    FailNth(row.op, row.nth, row.fault, row.kind);
+    ProgressRecorder recorder;
+    const int code = Update(recorder, m_fontPath);
+    platform::SetFileFaultHook({});
+    const std::vector<std::uint8_t> now = test_support::ReadBytes(m_fontPath);
+    const char* state = now == revised   ? "revised, verified"
+                        : now != before  ? "DAMAGED"
+                        : code >= 12     ? "old, put back"
+                                         : "old, untouched";
+    const int left = FilesLeft();
+    table << "| " << row.operation << " | " << (row.fault == Fault::Refuse ? "refused" : "cut short") << " | "
+          << code << " | " << state << " | " << left << " |\n";
+    EXPECT_EQ(code, row.code);
+    EXPECT_EQ(now, row.revisedAfter ? revised : before);
+    EXPECT_EQ(left, row.left);
+    for (const std::string& path : m_created) platform::RemoveFile(path);
+    SetUp();
   }
+  std::cout << table.str();
 }
 
-TEST_F(UpdateFontTest, ACopyThatCannotBeReadBackGivesTwelve) {
-  // The first open is the read of the installed font, the second the check.
-  FailNth(platform::FileOp::Open, 2, platform::Fault::Refuse);
+TEST_F(UpdateFontTest, AReadOnlyFontIsNotReplaced) {
+  const std::vector<std::uint8_t> before = test_support::ReadBytes(m_fontPath);
+  SetReadOnly(m_fontPath, true);
   ProgressRecorder recorder;
-  EXPECT_EQ(Update(recorder, m_fontPath), 12);
-  EXPECT_TRUE(NoTempFileLeft());
+  EXPECT_EQ(Update(recorder, m_fontPath), 10);
+  EXPECT_EQ(test_support::ReadBytes(m_fontPath), before);
+  EXPECT_EQ(FilesLeft(), 0);
+  SetReadOnly(m_fontPath, false);
+}
+
+TEST_F(UpdateFontTest, AMissingTemporaryFolderGivesOneAndWritesNothing) {
+  const std::vector<std::uint8_t> before = test_support::ReadBytes(m_fontPath);
+  const std::string missing = m_folder.File("no-such-folder");
+#ifdef _WIN32
+  const char* names[] = {"TMP", "TEMP"};
+#else
+  const char* names[] = {"TMPDIR"};
+#endif
+  std::vector<std::pair<std::string, std::string>> saved;
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    saved.emplace_back(name, value != nullptr ? value : "");
+#ifdef _WIN32
+    _putenv_s(name, missing.c_str());
+#else
+    ::setenv(name, missing.c_str(), 1);
+#endif
+  }
+  ProgressRecorder recorder;
+  const int code = Update(recorder, m_fontPath);
+  for (const auto& [name, value] : saved) {
+#ifdef _WIN32
+    _putenv_s(name.c_str(), value.c_str());
+#else
+    value.empty() ? ::unsetenv(name.c_str()) : ::setenv(name.c_str(), value.c_str(), 1);
+#endif
+  }
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(test_support::ReadBytes(m_fontPath), before);
+  EXPECT_EQ(FilesLeft(), 0);
+}
+
+#ifdef _WIN32
+TEST_F(UpdateFontTest, AFontHeldOpenWithoutSharingIsLeftAlone) {
+  const std::vector<std::uint8_t> before = test_support::ReadBytes(m_fontPath);
+  const HANDLE held = ::CreateFileA(m_fontPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ProgressRecorder recorder;
+  EXPECT_EQ(Update(recorder, m_fontPath), 1) << "it cannot even be read";
+  ::CloseHandle(held);
+  EXPECT_EQ(test_support::ReadBytes(m_fontPath), before);
+  EXPECT_EQ(FilesLeft(), 0);
+}
+#endif
+
+TEST_F(UpdateFontTest, LeftoversOfAKilledRunBesideTheFontAreRemoved) {
+  const std::string leftover = m_fontPath + ".tessel-17330000001234.part";
+  const std::string other = m_folder.File("Other.otf.tessel-17330000001234.part");
+  test_support::WriteBytes(leftover, {1, 2, 3});
+  test_support::WriteBytes(other, {1, 2, 3});
+  ProgressRecorder recorder;
+  EXPECT_EQ(Update(recorder, m_fontPath), 0);
+  EXPECT_FALSE(platform::FileExists(leftover));
+  EXPECT_TRUE(platform::FileExists(other)) << "another font's file is not ours to remove";
+  platform::RemoveFile(other);
 }
 
 TEST_F(UpdateFontTest, AFontThatIsNotReadableGivesOne) {

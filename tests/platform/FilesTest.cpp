@@ -3,6 +3,13 @@
 // the fault hook, and temporary files.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <cctype>
 #include <filesystem>
 #include <vector>
@@ -139,10 +146,49 @@ TEST(Files, ReadOnlyFilesAreNeitherReplacedNorDeleted) {
 
   EXPECT_FALSE(platform::CopyFileOver(source, target));
   const std::vector<std::uint8_t> other = Pattern(5, 5);
+  EXPECT_FALSE(platform::ReplaceFileInOneStep(target, other.data(), other.size()));
   EXPECT_FALSE(platform::WriteFileReplacing(target, other.data(), other.size()));
   EXPECT_FALSE(platform::RemoveFile(target));
   EXPECT_TRUE(platform::FileExists(target));
   EXPECT_EQ(ReadBytes(target), Pattern(100, 2));  // still readable, still whole
+}
+
+// The replacement in one step: the new bytes under the old name, nothing
+// left beside it, and the file as it was otherwise (Linux: owner and
+// permission bits; Windows: attributes).
+TEST(Files, AReplacementInOneStepKeepsWhatTheFileWas) {
+  ScratchFolder scratch;
+  const std::string target = scratch.File("installed.otf");
+  WriteBytes(target, Pattern(100, 2));
+#ifdef _WIN32
+  ASSERT_TRUE(::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+#else
+  ::chmod(target.c_str(), 0640);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+  }
+#endif
+  const std::vector<std::uint8_t> revised = Pattern(300, 9);
+  ASSERT_TRUE(platform::ReplaceFileInOneStep(target, revised.data(), revised.size()));
+  EXPECT_EQ(ReadBytes(target), revised);
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(scratch.Path())) ++files;
+  EXPECT_EQ(files, 1u);
+#ifdef _WIN32
+  EXPECT_EQ(::GetFileAttributesA(target.c_str()), DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE});
+  ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+#else
+  struct stat info {};
+  ASSERT_EQ(::stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  if (root) {
+    EXPECT_EQ(info.st_uid, 65534u);
+  }
+#endif
+  // A missing file is not replaced, and nothing is made.
+  EXPECT_FALSE(platform::ReplaceFileInOneStep(scratch.File("missing.otf"), revised.data(), revised.size()));
+  EXPECT_FALSE(platform::FileExists(scratch.File("missing.otf")));
 }
 
 TEST(Files, RemoveAndExist) {

@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
   AddApplyCommand(app);
   AddMakeCommand(app);
   AddBundleCommand(app);
+  AddSearchCommand(app);
+  AddUpdateCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -1,0 +1,102 @@
+// sabun update --data DIR FONT...: revises installed fonts as the updater
+// does, without the dialogs: each font is matched with its patch by the
+// search's rules and revised by UpdateFont (temporary file, replacement in
+// one step, verification). One line a font: the path, the result code and
+// its message. The exit status is the first non-zero code.
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/StringTable.h"
+#include "engine/OpenTypeManager.h"
+#include "platform/Runtime.h"
+#include "search/FolderCheckCtrl.h"
+#include "tools/sabun/Commands.h"
+#include "tools/sabun/UpdateDataSource.h"
+
+namespace {
+
+struct UpdateOptions {
+  std::string dataFolder;
+  std::vector<std::string> fonts;
+};
+
+// The progress of one run, drawn on standard error when it is a terminal.
+struct ProgressBar {
+  bool draw = false;
+};
+
+int DrawProgress(int overall, int step, const char*, const char* line2, void* window) {
+  if (!static_cast<ProgressBar*>(window)->draw) return 0;
+  constexpr int kWidth = 30;
+  const int filled = overall * kWidth / 100;
+  std::fprintf(stderr, "\r\033[K[%s%s] %3d%% %3d%% %s", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+               std::string(static_cast<std::size_t>(kWidth - filled), '.').c_str(), overall, step, line2);
+  return 0;
+}
+
+std::string ResultMessage(int code, const std::string& path) {
+  if (code == 0) return "改訂しました (revised and verified)";
+  return FormatText(LoadProgramString(EndMessageId(code)), path);
+}
+
+int RunUpdateCommand(const UpdateOptions& options) {
+  CUpdateDataSource data(options.dataFolder);
+  if (!data.Loaded()) {
+    std::fprintf(stderr, "sabun update: %s\n", data.Error().c_str());
+    return 2;
+  }
+  CFolderCheckCtrl* search = GetFolderCheckCtrl();
+  // The fonts are matched first, as the search matches them before a run.
+  std::vector<const FoundFont*> fonts;
+  for (const std::string& path : options.fonts) {
+    const platform::SplitPathParts parts = platform::SplitPath(path);
+    const SearchCandidate* candidate = search->MatchCandidate(path, parts.baseName + parts.extension);
+    if (candidate == nullptr) {
+      fonts.push_back(nullptr);
+      continue;
+    }
+    auto found = std::make_unique<FoundFont>();
+    found->path = path;
+    found->expectedRevision = candidate->expectedRevision;
+    found->resourceNumber = candidate->resourceNumber;
+    fonts.push_back(found.get());
+    search->foundFonts.push_back(std::move(found));
+  }
+  ProgressBar bar{::isatty(STDERR_FILENO) != 0};
+  int status = 0;
+  const int count = static_cast<int>(fonts.size());
+  for (int i = 0; i < count; ++i) {
+    const std::string& path = options.fonts[static_cast<std::size_t>(i)];
+    int code = 1;
+    if (fonts[static_cast<std::size_t>(i)] == nullptr) {
+      std::printf("%s\t1\tthe update data has no patch for this font (its file name, name or revision do not "
+                  "match)\n",
+                  path.c_str());
+    } else {
+      COpenTypeManager manager;
+      code = manager.UpdateFont(path, fonts[static_cast<std::size_t>(i)]->expectedRevision, DrawProgress, &bar, count,
+                                i);
+      if (bar.draw) std::fprintf(stderr, "\r\033[K");
+      std::printf("%s\t%d\t%s\n", path.c_str(), code, ResultMessage(code, path).c_str());
+    }
+    std::fflush(stdout);
+    if (status == 0) status = code;
+  }
+  return status;
+}
+
+}  // namespace
+
+void AddUpdateCommand(CLI::App& app) {
+  CLI::App* command = app.add_subcommand(
+      "update", "revise installed fonts as the updater does (the update data's patches, replacement in one step, "
+                "verification); exits with the first non-zero result code");
+  auto options = std::make_shared<UpdateOptions>();
+  command->add_option("--data", options->dataFolder, "the update data folder (sabun bundle's output)")->required();
+  command->add_option("FONT", options->fonts, "installed font files")->required();
+  SetCommandAction(command, [options]() { return RunUpdateCommand(*options); });
+}
