@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only those that
-# are missing (an apt-get update first when something is missing), and the
-# Japanese UTF-8 locale that Wine needs to run the Windows tests with the
-# ANSI code page 932 (without it Wine cannot turn Shift-JIS file names into
-# Linux file names).
+# Installs the Debian packages a target needs, only those that are missing
+# (with one apt-get update first when something is missing).
+#
+#   install-deps.sh linux   what the Linux updater and sabun need to build
+#                           and run (make run): no Wine, no mingw, no tests
+#   install-deps.sh all     everything make test needs: the Windows cross
+#                           compilers, Wine, the test and benchmark libraries,
+#                           the fonts, the display and terminal tools; and the
+#                           Japanese UTF-8 locale that Wine needs to run the
+#                           Windows tests with the ANSI code page 932
 set -euo pipefail
 
-packages=(
-  cmake make g++ python3 fontconfig locales
-  libgtest-dev googletest libbenchmark-dev libcli11-dev libdivsufsort-dev
+linux_packages=(cmake make g++ libcli11-dev libdivsufsort-dev libncurses-dev)
+test_packages=(
+  python3 fontconfig locales tmux util-linux
+  libgtest-dev googletest libbenchmark-dev
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool imagemagick
   fonts-noto-cjk fonts-stix fonts-linuxlibertine xdelta3
 )
 locale_name=ja_JP.UTF-8
+
+case "${1:-all}" in
+  linux) packages=("${linux_packages[@]}") ;;
+  all) packages=("${linux_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: install-deps.sh linux|all" >&2; exit 2 ;;
+esac
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -27,13 +39,14 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
   fi
   $sudo apt-get update -q
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+[ "${1:-all}" = all ] || exit 0
 # glibc lists its generated locales as "ja_JP.utf8".
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
   echo "generating the $locale_name locale"

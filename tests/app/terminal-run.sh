@@ -117,6 +117,15 @@ rows=$(grep -c '\.otf' <<<"$screen")
 for f in "$scratch"/fonts/*.otf; do expect_on_screen "$f"; done
 expect_on_screen "<実行>"
 
+# A smaller terminal: the window is drawn again to fit it.
+tmux -S "$socket" resize-window -t run -x 72 -y 24
+sleep 0.5
+capture
+expect_on_screen "<実行>"
+grep -q '┘' <<<"$screen" || fail "no window frame after the resize"
+tmux -S "$socket" resize-window -t run -x 110 -y 34
+sleep 0.3
+
 keys Enter
 wait_for "フォントを改訂中" 20 5-progress
 expect_on_screen "全体の進捗"

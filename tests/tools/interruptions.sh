@@ -54,7 +54,7 @@ cmp -s "$font" "$new" || fail "an uninterrupted update did not give the revision
 
 stayed_old=0
 became_new=0
-left_beside=0
+touch "$scratch/leftovers"
 for ((i = 1; i <= runs; i++)); do
   cp "$old" "$font"
   "$sabun" update --data "$scratch/data" "$font" >/dev/null 2>&1 &
@@ -72,9 +72,10 @@ for ((i = 1; i <= runs; i++)); do
     fail "run $i (killed after ${delay} us): the font is neither the old one nor the revised one"
   fi
   [ "$(beside "$scratch/fonts")" -le 1 ] || fail "run $i left more than one file beside the font"
-  left_beside=$((left_beside + $(beside "$scratch/fonts")))
+  find "$scratch/fonts" -maxdepth 1 -name '*.tessel-*.part' -printf '%f\n' >>"$scratch/leftovers"
 done
-echo "| SIGKILL at a random moment, $runs runs over a ${took} us update of a $(($(stat -c %s "$old") / 1048576)) MB font | killed | - | old $stayed_old times, revised $became_new times, never damaged | $left_beside beside the font in all |"
+left=$(sort -u "$scratch/leftovers" | wc -l)
+echo "| SIGKILL at a random moment, $runs runs over a $((took / 1000)) ms update of a $(($(stat -c %s "$old") / 1048576)) MB font | killed | - | old $stayed_old times, revised $became_new times, never damaged | $left runs left one file beside the font, removed by a later run |"
 
 cp "$old" "$font"
 "$sabun" update --data "$scratch/data" "$font" >/dev/null || fail "the update after the kills failed"
