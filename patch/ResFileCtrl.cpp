@@ -1,7 +1,9 @@
 // Loading the update list from the program's own INI text.
 #include "patch/ResFileCtrl.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cstdlib>
 
 #include "platform/Files.h"
@@ -42,6 +44,23 @@ std::int32_t DecimalValue(const std::string& text) {
 }
 
 std::string Key(const char* stem, long long n) { return stem + std::to_string(n); }
+
+// The n of a key name that Key(stem, n) would give for some n from 1 to
+// `last` (the names compared without regard to ASCII case), else 0.
+std::int32_t KeyNumber(const std::string& name, const char* stem, std::int32_t last) {
+  const std::size_t stemLength = std::strlen(stem);
+  if (name.size() <= stemLength || name.size() > stemLength + 10 || name[stemLength] == '0') return 0;
+  for (std::size_t i = 0; i < stemLength; ++i) {
+    const char c = name[i] >= 'a' && name[i] <= 'z' ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
+    if (c != stem[i]) return 0;
+  }
+  long long n = 0;
+  for (std::size_t i = stemLength; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+    n = n * 10 + (name[i] - '0');
+  }
+  return n <= last ? static_cast<std::int32_t>(n) : 0;
+}
 
 }  // namespace
 
@@ -119,7 +138,16 @@ void CResFileCtrl::ReadStartDialogLines() {
   const std::string maxText = platform::ReadProfileString(iniPath, kStartSection, "MAXNUM", "", kValueBuffer);
   if (maxText.empty()) return;
   const std::int32_t lines = DecimalValue(maxText);
-  for (long long i = 1; i <= lines; ++i) {
+  // Lines 1 to MAXNUM in their order; only the numbers that have a key are
+  // read, so that a huge MAXNUM costs nothing.
+  std::vector<std::int32_t> numbers;
+  for (const std::string& name : platform::ReadProfileKeyNames(iniPath, kStartSection)) {
+    const std::int32_t n = KeyNumber(name, "FONT_TEXTTITLE", lines);
+    if (n > 0) numbers.push_back(n);
+  }
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  for (const std::int32_t i : numbers) {
     std::string line =
         platform::ReadProfileString(iniPath, kStartSection, Key("FONT_TEXTTITLE", i).c_str(), "", kValueBuffer);
     if (!line.empty()) fontTexts.push_back(std::move(line));

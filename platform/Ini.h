@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -16,5 +17,9 @@ std::string ReadProfileString(const std::string& iniPath, const char* section, c
 
 // The integer value of `key` in `section`, or `defaultValue` when missing.
 int ReadProfileInt(const std::string& iniPath, const char* section, const char* key, int defaultValue);
+
+// The names of the keys of `section`, in the order of the file; empty when
+// the file or the section is missing.
+std::vector<std::string> ReadProfileKeyNames(const std::string& iniPath, const char* section);
 
 }  // namespace platform

@@ -93,9 +93,10 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
   return ok;
 }
 
-// Finds the value of `key` in the first section named `section`. False when
-// the key is missing or has no '='.
-bool FindValue(std::string_view text, std::string_view section, std::string_view key, std::string_view& value) {
+// Calls `visit(name, line)` for each key line of the first section named
+// `section` (`line` is the whole trimmed line) until it returns true.
+template <typename Visit>
+void ForEachKeyLine(std::string_view text, std::string_view section, Visit visit) {
   static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
   if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark) text.remove_prefix(kUtf8Mark.size());
   bool inFirstMatch = SameName(section, "");  // the lines before any header
@@ -115,7 +116,7 @@ bool FindValue(std::string_view text, std::string_view section, std::string_view
         if (line[i] == ']') closing = i;
       }
       if (closing != std::string_view::npos) {
-        if (matchSeen) return false;  // only the first section of the name counts
+        if (matchSeen) return;  // only the first section of the name counts
         inFirstMatch = SameName(Trim(line.substr(1, closing - 1)), section);
         matchSeen = inFirstMatch;
         continue;
@@ -123,13 +124,22 @@ bool FindValue(std::string_view text, std::string_view section, std::string_view
     }
     if (!inFirstMatch) continue;
     const std::size_t equals = line.find('=');  // 0x3D is never a trail byte
-    const std::string_view name = Trim(line.substr(0, equals));
-    if (!SameName(name, key)) continue;
-    if (equals == std::string_view::npos) return false;
-    value = Trim(line.substr(equals + 1));
-    return true;
+    if (visit(Trim(line.substr(0, equals)), line)) return;
   }
-  return false;
+}
+
+// Finds the value of `key` in the first section named `section`. False when
+// the key is missing or has no '='.
+bool FindValue(std::string_view text, std::string_view section, std::string_view key, std::string_view& value) {
+  bool found = false;
+  ForEachKeyLine(text, section, [&](std::string_view name, std::string_view line) {
+    if (!SameName(name, key)) return false;
+    const std::size_t equals = line.find('=');
+    found = equals != std::string_view::npos;
+    if (found) value = Trim(line.substr(equals + 1));
+    return true;
+  });
+  return found;
 }
 
 // What the system copies out of a value (or a default) into a buffer of
@@ -222,6 +232,17 @@ int ReadProfileInt(const std::string& iniPath, const char* section, const char* 
   }
   if (negative) total = 0u - total;
   return static_cast<int>(total);
+}
+
+std::vector<std::string> ReadProfileKeyNames(const std::string& iniPath, const char* section) {
+  std::vector<std::string> names;
+  std::string text;
+  if (section == nullptr || !ReadFileBytes(iniPath, text)) return names;
+  ForEachKeyLine(text, Trim(section), [&](std::string_view name, std::string_view) {
+    if (!name.empty()) names.emplace_back(name);
+    return false;
+  });
+  return names;
 }
 
 }  // namespace platform

@@ -261,6 +261,15 @@ TEST_F(ResFileCtrlTest, ReadsTheStartDialogLines) {
   EXPECT_EQ(FilesIn(m_temp.Path()), 0u);
   CResFileCtrl::ReleaseUpdateList();
 
+  // Lines in the order of their numbers, whatever the order in the file and
+  // however large MAXNUM; a number past MAXNUM or written "07" is no line.
+  SetList(entries, {"MAIN_TEXTTITLE=" + kTitle, "MAXNUM=2147483647", "FONT_TEXTTITLE900=" + kMaruLine,
+                    "font_texttitle1=" + kMinchoLine, "FONT_TEXTTITLE07=x", "FONT_TEXTTITLE2147483648=y"});
+  list = CResFileCtrl::GetUpdateList();
+  list->ReadStartDialogLines();
+  EXPECT_EQ(list->fontTexts, (std::vector<std::string>{kMinchoLine, kMaruLine}));
+  CResFileCtrl::ReleaseUpdateList();
+
   const std::vector<std::vector<std::string>> empties = {
       {"MAXNUM=2", "FONT_TEXTTITLE1=" + kMinchoLine},                     // no title
       {"MAIN_TEXTTITLE=", "MAXNUM=2", "FONT_TEXTTITLE1=" + kMinchoLine},  // an empty title

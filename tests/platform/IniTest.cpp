@@ -123,6 +123,15 @@ TEST_F(Ini, FirstSectionAndFirstKeyOfANameWin) {
   EXPECT_EQ(Get("OTHER", "X"), "1");
 }
 
+TEST_F(Ini, KeyNamesComeFromTheFirstSectionOfTheName) {
+  Write("[OTHER]\r\nX=1\r\n[UPDATE_STARTDLG_STRING]\r\nMAXNUM=3\r\n  font_TextTitle2 = b\r\nFONT_TEXTTITLE1=" +
+        kVeldmarkLine + "\r\n[update_startdlg_string]\r\nFONT_TEXTTITLE3=c\r\n");
+  EXPECT_EQ(platform::ReadProfileKeyNames(m_path, "UPDATE_STARTDLG_STRING"),
+            (std::vector<std::string>{"MAXNUM", "font_TextTitle2", "FONT_TEXTTITLE1"}));
+  EXPECT_TRUE(platform::ReadProfileKeyNames(m_path, "MISSING").empty());
+  EXPECT_TRUE(platform::ReadProfileKeyNames(m_scratch.File("missing.ini"), "OTHER").empty());
+}
+
 TEST_F(Ini, LinesEndAtCarriageReturnsLineFeedsOrBoth) {
   Write("[LF]\nK=lf\n[CR]\rK=cr\r[CRLF]\r\nK=crlf\r\n\r\n\n[LAST]\r\nK=no line end");
   EXPECT_EQ(Get("LF", "K"), "lf");
