@@ -1,6 +1,6 @@
-# The two commands of the quick start, `make run` and `make test`, and the
-# demo's undo, `make demo-clean`.
-.PHONY: all deps build run test demo-clean clean
+# The two commands of the quick start, `make run` and `make test`; the
+# demo's undo, `make demo-clean`; `make bench` and `make fuzz`.
+.PHONY: all deps build run test bench fuzz demo-clean clean
 
 all: build
 
@@ -18,6 +18,17 @@ run: build
 
 test: deps
 	@bash scripts/test-all.sh
+
+# The ratio table of the benchmarks (bench/run.sh).
+bench:
+	@bash scripts/install-deps.sh bench
+	@bash bench/run.sh
+
+# Every fuzz target for SECONDS each (default 180), new finds merged into
+# fuzz/corpus/.
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	@bash scripts/fuzz.sh $(SECONDS)
 
 demo-clean:
 	@bash scripts/run-demo.sh --clean

@@ -57,8 +57,9 @@ class Wow64FsRedirectionGuard {
   bool SwitchedOff() const { return m_switchedOff != 0; }
 
  private:
-  void* m_revert = nullptr;
-  void* m_savedState = nullptr;
+  // Used by the Windows side only.
+  [[maybe_unused]] void* m_revert = nullptr;
+  [[maybe_unused]] void* m_savedState = nullptr;
   int m_switchedOff = 0;
 };
 

@@ -1,18 +1,37 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang's libFuzzer and runs one of them.
-#   scripts/fuzz.sh font_reader_fuzzer [seconds]
-#   scripts/fuzz.sh patch_fuzzer [seconds]
-# New findings land in fuzz/corpus/<target>/ (keep the small ones).
+# Runs every fuzz target (or the one named) for a bounded time with clang's
+# libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer (the
+# linux-asan preset), then merges what it found into fuzz/corpus/<target>/.
+#
+#   scripts/fuzz.sh [SECONDS [TARGET...]]      SECONDS per target, default 180
+#
+# An input that crashes or hangs is left in build/linux-asan/fuzz/<target>-artifacts/
+# and the run stops with a failure: make it a corpus file and fix it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-target="${1:?target name}"
-seconds="${2:-60}"
-build=build/fuzz
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" -DTESSEL_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target tessel_engine >/dev/null
-flags="-fsanitize=fuzzer,address,undefined -g -O1 -std=c++20 -I."
-libs="$build/engine/libtessel_engine.a $build/search/libtessel_search.a $build/patch/libtessel_patch.a $build/font/libtessel_font.a $build/platform/libtessel_platform.a"
-clang++ $flags -fsanitize-coverage=trace-cmp fuzz/"$target".cpp $libs -o "$build/$target"
-mkdir -p "fuzz/corpus/$target"
-"$build/$target" -max_total_time="$seconds" -max_len=65536 "fuzz/corpus/$target"
+seconds=${1:-180}
+shift || true
+cmake --preset linux-asan >/dev/null
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for f in fuzz/*_fuzzer.cpp; do targets+=("$(basename "$f" .cpp)"); done
+fi
+cmake --build --preset linux-asan -j "$(nproc)" --target "${targets[@]}" >/dev/null
+for target in "${targets[@]}"; do
+  corpus="fuzz/corpus/$target"
+  finds="build/linux-asan/fuzz/$target-session"
+  artifacts="build/linux-asan/fuzz/$target-artifacts"
+  rm -rf "$finds" "$artifacts"
+  mkdir -p "$corpus" "$finds" "$artifacts"
+  echo "== $target: $seconds s"
+  # An input that takes over 10 s counts as a find, as a crash does.
+  "build/linux-asan/fuzz/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 -print_final_stats=1 \
+    -artifact_prefix="$artifacts/" "$finds" "$corpus" 2>&1 |
+    grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb|#[0-9]+ *DONE)|ERROR|SUMMARY' || true
+  if [ -n "$(ls -A "$artifacts")" ]; then
+    echo "$target: found an input that fails, see $artifacts/"
+    exit 1
+  fi
+  # Only the inputs that add coverage go into the corpus.
+  "build/linux-asan/fuzz/$target" -merge=1 "$corpus" "$finds" 2>&1 | grep -E 'MERGE-OUTER: [0-9]+ new files' || true
+done

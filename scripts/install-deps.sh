@@ -4,6 +4,9 @@
 #
 #   install-deps.sh linux   what the Linux updater and sabun need to build
 #                           and run (make run): no Wine, no mingw, no tests
+#   install-deps.sh bench   what make bench builds, measures against and
+#                           makes its inputs with
+#   install-deps.sh fuzz    clang and libFuzzer for make fuzz
 #   install-deps.sh all     everything make test needs: the Windows cross
 #                           compilers, Wine, the test and benchmark libraries,
 #                           the fonts, the display and terminal tools; and the
@@ -14,17 +17,21 @@ set -euo pipefail
 linux_packages=(cmake make g++ libcli11-dev libdivsufsort-dev libncurses-dev)
 test_packages=(
   python3 fontconfig locales tmux util-linux
-  libgtest-dev googletest libbenchmark-dev
+  libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool imagemagick
   fonts-noto-cjk fonts-stix fonts-linuxlibertine xdelta3
 )
+# What make bench measures against and makes its inputs with.
+bench_packages=(libbenchmark-dev zstd xdelta3 bsdiff python3-fonttools fonts-noto-cjk time)
 locale_name=ja_JP.UTF-8
 
 case "${1:-all}" in
   linux) packages=("${linux_packages[@]}") ;;
   all) packages=("${linux_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: install-deps.sh linux|all" >&2; exit 2 ;;
+  bench) packages=("${linux_packages[@]}" "${bench_packages[@]}") ;;
+  fuzz) packages=("${linux_packages[@]}" libgtest-dev libbenchmark-dev clang libclang-rt-14-dev) ;;
+  *) echo "usage: install-deps.sh linux|all|bench|fuzz" >&2; exit 2 ;;
 esac
 
 sudo=""
@@ -42,7 +49,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
   fi
-  $sudo apt-get update -q
+  # A mirror in the middle of a sync fails an update now and then: try again,
+  # and at worst install from the package lists already there.
+  for attempt in 1 2 3; do
+    $sudo apt-get update -q && break
+    echo "apt-get update failed (attempt $attempt)"
+    sleep 10
+  done
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 

@@ -54,7 +54,7 @@ void CMainWindow::Hide() {
   if (Window() != nullptr) ::ShowWindow(Window(), SW_HIDE);
 }
 
-INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog();

@@ -7,7 +7,7 @@
 
 int CMessageWindow::Show(HWND owner) { return static_cast<int>(DoModal(m_dialog.TemplateId(), owner)); }
 
-INT_PTR CMessageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CMessageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
       if (m_dialog.TextControlId() == IDC_MESSAGE_TEXT) {
@@ -35,7 +35,7 @@ INT_PTR CMessageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 
 int CStartWindow::Show(HWND owner) { return static_cast<int>(DoModal(IDD_START_DIALOG, owner)); }
 
-INT_PTR CStartWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CStartWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
       m_dialog.OnInitDialog();
@@ -66,7 +66,7 @@ INT_PTR CStartWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 
 int CAboutWindow::Show(HWND owner) { return static_cast<int>(DoModal(IDD_ABOUTBOX, owner)); }
 
-INT_PTR CAboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CAboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
       return TRUE;

@@ -32,7 +32,7 @@ void CWaitWindow::SetLine(const std::string& line) {
   if (Window() != nullptr) SetEditText(IDC_WAIT_LINE, line);
 }
 
-INT_PTR CWaitWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CWaitWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
       return TRUE;
@@ -72,7 +72,7 @@ void CProgressWindow::SetPercentText(int controlId, const std::string& text) {
   if (control != nullptr) ::UpdateWindow(control);
 }
 
-INT_PTR CProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
       return TRUE;

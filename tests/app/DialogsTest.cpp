@@ -67,7 +67,7 @@ TEST(WaitDialog, AConfirmedStopStillShowsTheLineAndHolds) {
 
 TEST(StartDialog, TheFontLinesFillThreeColumnsOfTwenty) {
   std::vector<std::string> lines;
-  for (int i = 1; i <= 58; ++i) lines.push_back("L" + std::to_string(i));
+  for (int i = 1; i <= 58; ++i) lines.push_back(std::string("L").append(std::to_string(i)));
   std::string columns[3];
   CStartDialog::DistributeLines(lines, columns);
   EXPECT_EQ(std::count(columns[0].begin(), columns[0].end(), '\n'), 20);
