@@ -1,7 +1,7 @@
 // Building the revised font: the patch is loaded, every table is rebuilt
-// from it, and the tables and the new directory are laid into a zeroed image
-// exactly where the patch puts them; then the checksums are fixed and the
-// image is written to a new temporary file.
+// from it straight into a zeroed image exactly where the patch puts it, and
+// the new directory is written before them; then the checksums are fixed and
+// the image is written to a new temporary file.
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -114,16 +114,17 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
   for (const Placement& p : placements) tablesEnd = std::max(tablesEnd, std::uint64_t{p.offset} + p.length);
   if (size > ((tablesEnd + 3) & ~std::uint64_t{3})) return 1;
   if (!NoOverlap(std::move(placements))) return 1;
-  for (std::size_t i = 0; i < tableTotal; ++i) {
-    if (ApplyPatchRecord(*bySlot[i], *records[i]) == 0) return 1;
-  }
-
-  newFontSize = size;
   try {
     newImage.assign(size, 0);
   } catch (const std::bad_alloc&) {
     return 1;
   }
+  // Each table is assembled in its place in the image, so the font's bytes
+  // are copied once.
+  for (std::size_t i = 0; i < tableTotal; ++i) {
+    if (ApplyPatchRecordInto(*bySlot[i], *records[i], newImage) == 0) return 1;
+  }
+  newFontSize = size;
   std::uint8_t* image = newImage.data();
   StoreU32(image, header.sfntVersion);
   StoreU16(image + 4, header.numTables);
@@ -136,7 +137,6 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
     StoreU32(entry + 4, table->newCheckSum);
     StoreU32(entry + 8, table->newOffset);
     StoreU32(entry + 12, table->newLength);
-    if (table->newLength != 0) std::memcpy(image + table->newOffset, table->newData.data(), table->newLength);
   }
 
   const int recalculated =

@@ -42,12 +42,12 @@ bool FindHeadEntry(std::span<const std::uint8_t> image, std::uint16_t numTables,
 
 }  // namespace
 
-int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t sfntVersion, std::uint16_t numTables,
-                                     std::uint16_t searchRange, std::uint16_t entrySelector,
-                                     std::uint16_t rangeShift, ProgressCallback progress, void* window,
+// The offset-table values are already in the image and stay as they are;
+// only numTables, which bounds the search for head's entry, is read.
+int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t /*sfntVersion*/, std::uint16_t numTables,
+                                     std::uint16_t /*searchRange*/, std::uint16_t /*entrySelector*/,
+                                     std::uint16_t /*rangeShift*/, ProgressCallback progress, void* window,
                                      int fontCount, int fontIndex) {
-  // The offset-table values are already in the image; numTables bounds the
-  // search for head's entry.
   const std::span<std::uint8_t> image(newImage.data(), std::min<std::size_t>(newFontSize, newImage.size()));
   const CByteReader reader(image);
   HeadEntry head;
@@ -75,7 +75,15 @@ int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t 
 }
 
 int COpenTypeManager::VerifyFontFile(const std::string& fontPath, std::uint32_t expectedSum) const {
-  std::vector<std::uint8_t> bytes;
-  if (!platform::ReadWholeFile(fontPath, bytes) || bytes.empty()) return 12;
-  return SumFontWords(bytes) == expectedSum ? 0 : 13;
+  // The file is summed as it is read, through a buffer of a multiple of 4
+  // bytes, so that no second copy of the font is held.
+  constexpr std::size_t kPiece = 256 * 1024;
+  std::uint32_t sum = 0;
+  std::uint64_t size = 0;
+  const bool read = platform::ReadFileInPieces(fontPath, kPiece, [&](std::span<const std::uint8_t> piece) {
+    sum += SumFontWords(piece);
+    size += piece.size();
+  });
+  if (!read || size == 0) return 12;
+  return sum == expectedSum ? 0 : 13;
 }

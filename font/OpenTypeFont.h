@@ -69,6 +69,13 @@ class COpenTypeFont : public COpenTypeObject {
   // The same read, telling what was found of each part (for the tools).
   FontIdentity ReadFontIdentityParts(std::vector<std::uint8_t> image);
 
+  // The name and revision of the loaded image, for the identity reads: the
+  // first `name` entry in directory order that yields a name and, on its
+  // own, the first `head` entry that yields a revision. Only entries whose
+  // 16 bytes lie inside the image are read. True when both were found; the
+  // outputs are changed only then.
+  bool FindIdentity(std::uint32_t& revision, std::string& name) const;
+
   // The file's bytes without the extra zero byte kept after them.
   std::span<const std::uint8_t> Image() const {
     return {fileImage.data(), static_cast<std::size_t>(fileLength)};
@@ -80,14 +87,6 @@ class COpenTypeFont : public COpenTypeObject {
   COpenTypeHeader header;
   std::vector<std::unique_ptr<CTagObject>> tables;  // directory order; owns
   CSortArray<CTagObject> tablesByOffset;             // offset order; owns nothing
-
- protected:
-  // The name and revision of the loaded image, for the identity reads: the
-  // first `name` entry in directory order that yields a name and, on its
-  // own, the first `head` entry that yields a revision. Only entries whose
-  // 16 bytes lie inside the image are read. True when both were found; the
-  // outputs are changed only then.
-  bool FindIdentity(std::uint32_t& revision, std::string& name) const;
 
  private:
   FontIdentity FindIdentityParts() const;

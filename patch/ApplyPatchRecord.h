@@ -3,6 +3,9 @@
 // the patch.
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 #include "font/TagObject.h"
 #include "patch/MakeSabunData.h"
 
@@ -14,3 +17,9 @@
 // new table's padded length, or the new data cannot be allocated; the table
 // then holds no new data.
 int ApplyPatchRecord(CTagObject& table, const CSabunTagObject& record);
+
+// The same rebuild written straight into the new file's `image` at the
+// record's new offset (its newLength bytes must lie inside the image and be
+// zero): the rebuilt form without new data. 1 done; 0 refused as above, or
+// because the table does not fit in the image, and then nothing is written.
+int ApplyPatchRecordInto(CTagObject& table, const CSabunTagObject& record, std::span<std::uint8_t> image);

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,8 +19,16 @@ extern const char kPathSeparator;
 // Opens `path` for reading (others may read and write it meanwhile) and reads
 // it whole with one read. False when it cannot be opened or read whole, is
 // no regular file, or is too large to hold in memory; an empty file gives
-// true and no bytes.
+// true and no bytes. The vector has room for one byte more, so that a zero
+// appended after the bytes never moves them.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+
+// Reads `path` as ReadWholeFile does, through one buffer of `pieceSize`
+// bytes: `consume` gets the file's bytes in order, in pieces of exactly
+// `pieceSize` bytes but the last. False when the file cannot be opened or
+// read whole or is no regular file; pieces may have been consumed by then.
+bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
+                      const std::function<void(std::span<const std::uint8_t>)>& consume);
 
 // Creates a new file at `path` and writes `size` bytes with one write. The
 // file must not exist yet, a link in its place is never followed, and nobody

@@ -98,8 +98,10 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
   if (readFault == Fault::Refuse) return false;
   // A size the vector cannot take (a 32-bit host) would throw a length
   // error, not bad_alloc, or be cut short by the cast.
-  if (info.st_size < 0 || static_cast<std::uintmax_t>(info.st_size) > bytes.max_size()) return false;
+  if (info.st_size < 0 || static_cast<std::uintmax_t>(info.st_size) >= bytes.max_size()) return false;
   try {
+    // Room for the zero byte a font image gets after it, without a second buffer.
+    bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);
     bytes.resize(static_cast<std::size_t>(info.st_size));
   } catch (const std::bad_alloc&) {
     return false;  // a file too large to hold is one that cannot be read
@@ -122,6 +124,33 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   return ReadRegularFile(path, bytes, true);
+}
+
+bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
+                      const std::function<void(std::span<const std::uint8_t>)>& consume) {
+  if (pieceSize == 0 || CheckFileFault(FileOp::Open, path) != Fault::None) return false;
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.Get() < 0) return false;
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) return false;
+  const Fault readFault = CheckFileFault(FileOp::Read, path);
+  if (readFault == Fault::Refuse) return false;
+  std::vector<std::uint8_t> piece(pieceSize);
+  std::uintmax_t left = static_cast<std::uintmax_t>(info.st_size);
+  while (left > 0) {
+    const std::size_t wanted = left < pieceSize ? static_cast<std::size_t>(left) : pieceSize;
+    std::size_t done = 0;
+    while (done < wanted) {
+      const ssize_t got = ::read(fd.Get(), piece.data() + done, wanted - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return false;  // shorter than it was
+      done += static_cast<std::size_t>(got);
+    }
+    if (readFault == Fault::PartWay) return false;
+    consume({piece.data(), wanted});
+    left -= wanted;
+  }
+  return true;
 }
 
 bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {

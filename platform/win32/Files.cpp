@@ -58,8 +58,9 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, bo
   const DWORD wanted = static_cast<DWORD>(size.QuadPart);
   // Above 2 GB a 32-bit process cannot even ask for the buffer (the vector
   // would throw a length error, not bad_alloc): such a file cannot be read.
-  if (wanted > bytes.max_size()) return false;
+  if (wanted >= bytes.max_size()) return false;
   try {
+    bytes.reserve(std::size_t{wanted} + 1);  // room for the zero byte a font image gets after it
     bytes.resize(wanted);
   } catch (const std::bad_alloc&) {
     return false;  // a file too large to hold is one that cannot be read
@@ -84,6 +85,29 @@ bool IsReadOnlyFile(const std::string& path) {
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   return ReadFileBytes(path, bytes, true);
+}
+
+bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
+                      const std::function<void(std::span<const std::uint8_t>)>& consume) {
+  if (pieceSize == 0 || pieceSize > MAXDWORD || CheckFileFault(FileOp::Open, path) != Fault::None) return false;
+  Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return false;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
+  const Fault readFault = CheckFileFault(FileOp::Read, path);
+  if (readFault == Fault::Refuse) return false;
+  std::vector<std::uint8_t> piece(pieceSize);
+  unsigned long long left = static_cast<unsigned long long>(size.QuadPart);
+  while (left > 0) {
+    const DWORD wanted = static_cast<DWORD>(left < pieceSize ? left : pieceSize);
+    DWORD got = 0;
+    if (::ReadFile(file.Get(), piece.data(), wanted, &got, nullptr) == 0 || got != wanted) return false;
+    if (readFault == Fault::PartWay) return false;
+    consume({piece.data(), wanted});
+    left -= wanted;
+  }
+  return true;
 }
 
 bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {

@@ -463,6 +463,14 @@ TEST_F(CraftedFontTest, TablesMayTouchButNotShareAByte) {
   ASSERT_EQ(Build(Patch()), 0);
   EXPECT_TRUE(test_support::ReadBytes(m_temp) == Expected());
   platform::RemoveFile(m_temp);
+  // head right after maxp, whose patch bytes run on into its padding: what
+  // lies in the padding is never written over the next table.
+  m_records[0].news[0].bytes = {0, 0, 0x50, 0, 1, 2, 0xEE, 0xEE};
+  m_records[2].newOffset = nameEnd + 6;
+  m_bySlot[2].offset = nameEnd + 6;
+  ASSERT_EQ(Build(Patch()), 0);
+  EXPECT_TRUE(test_support::ReadBytes(m_temp) == Expected());
+  platform::RemoveFile(m_temp);
   // One byte earlier they overlap.
   m_records[0].newOffset = nameEnd - 1;
   EXPECT_EQ(Build(Patch()), 1);

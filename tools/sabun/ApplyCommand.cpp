@@ -35,7 +35,7 @@ struct ProgressWindow {
   bool print = false;
 };
 
-int PrintProgress(int overall, int step, const char* line1, const char* line2, void* window) {
+int PrintProgress(int overall, int step, const char* /*line1*/, const char* line2, void* window) {
   if (static_cast<ProgressWindow*>(window)->print) std::fprintf(stderr, "[%3d%%] %3d %s\n", overall, step, line2);
   return 0;
 }
@@ -91,12 +91,9 @@ void NoteIdentity(const COpenTypeManager& font, const std::vector<std::uint8_t>&
   std::string patchName;
   std::uint32_t patchRevision = 0;
   if (!CMakeSabunData::ReadPatchHeaderBytes(patch, patchName, patchRevision)) return;
-  const std::span<const std::uint8_t> image = font.Image();
-  COpenTypeFont identity;
   std::string fontName;
   std::uint32_t fontRevision = 0;
-  const bool found =
-      identity.ReadFontIdentityImage(std::vector<std::uint8_t>(image.begin(), image.end()), fontRevision, fontName);
+  const bool found = font.FindIdentity(fontRevision, fontName);
   if (found && fontName == patchName && fontRevision == patchRevision) return;
   char fontText[80] = "no name or revision";
   if (found) std::snprintf(fontText, sizeof fontText, "revision 0x%08X", fontRevision);
