@@ -38,11 +38,12 @@ struct FolderEntry {
 };
 
 // One listing of a folder ("." and ".." included where the system lists
-// them). On Windows the attributes are all of the system's bits. On Linux a
-// file is read-only when its mode has no write bit at all, and symbolic
-// links, sub-folders that are mount points and anything that is neither a
-// folder nor a regular file are left out, so that a walk never loops, never
-// leaves its drive and never opens a FIFO.
+// them). On Windows the attributes are all of the system's bits. On Linux
+// symbolic links, sub-folders that are mount points and anything that is
+// neither a folder nor a regular file are left out, so that a walk never
+// loops, never leaves its drive and never opens a FIFO; and a file's
+// read-only bit, which costs a look at the file itself there, is not among
+// the attributes of Next: IsReadOnly tells it for the files that matter.
 class FolderListing {
  public:
   explicit FolderListing(const std::string& folder);  // folder ends with a separator
@@ -52,6 +53,10 @@ class FolderListing {
 
   bool IsOpen() const;
   bool Next(FolderEntry& entry);
+  // Whether the file `entry` (from Next) is read-only as Windows means it;
+  // on Linux when its mode has no write bit at all, and also when it is gone
+  // or no longer a regular file.
+  bool IsReadOnly(const FolderEntry& entry) const;
 
  private:
   struct Impl;

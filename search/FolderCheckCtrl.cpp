@@ -1,6 +1,7 @@
 // The font search over the fixed drives.
 #include "search/FolderCheckCtrl.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "font/OpenTypeFont.h"
@@ -143,9 +144,13 @@ bool CFolderCheckCtrl::WalkFolder(const std::string& folder, SearchCallback call
       if (!WalkFolder(subFolder, callback, window, depth + 1)) return false;
       continue;
     }
-    if ((entry.attributes & platform::kAttributeReadOnly) != 0) continue;
+    // Only the files that could be a font or a download copy are asked
+    // whether they are read-only (read-only files are passed over).
+    const bool mayBeFont = entry.name.find(".otf") != std::string::npos;
+    const bool mayBeDownload = std::find(downloadNames.begin(), downloadNames.end(), entry.name) != downloadNames.end();
+    if (!(mayBeFont || mayBeDownload) || listing.IsReadOnly(entry)) continue;
     const std::string fullPath = folder + entry.name;
-    if (entry.name.find(".otf") != std::string::npos) {
+    if (mayBeFont) {
       if (const SearchCandidate* candidate = MatchCandidate(fullPath, entry.name)) {
         auto found = std::make_unique<FoundFont>();
         found->path = fullPath;

@@ -101,10 +101,17 @@ bool FolderListing::Next(FolderEntry& entry) {
       entry.attributes = kAttributeFolder;
       return true;
     }
+    // The listing's own type saves a look at each file; only folders, and
+    // entries of a file system that gives no type, are looked at.
+    if (found->d_type == DT_REG) {
+      entry.name = name;
+      entry.attributes = 0;
+      return true;
+    }
+    if (found->d_type != DT_DIR && found->d_type != DT_UNKNOWN) continue;
     const int dirFd = ::dirfd(m_impl->dir);
     struct stat info {};
     if (::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
-    std::uint32_t attributes = 0;
     if (S_ISDIR(info.st_mode)) {
       if (info.st_dev != m_impl->device) continue;
 #ifdef STATX_ATTR_MOUNT_ROOT
@@ -115,16 +122,26 @@ bool FolderListing::Next(FolderEntry& entry) {
           (extended.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0)
         continue;
 #endif
-      attributes = kAttributeFolder;
-    } else if (!S_ISREG(info.st_mode)) {
+      entry.attributes = kAttributeFolder;
+    } else if (S_ISREG(info.st_mode)) {
+      entry.attributes = 0;
+    } else {
       continue;
     }
-    // Read-only as Windows means it: nobody may write, not even the owner.
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= kAttributeReadOnly;
     entry.name = name;
-    entry.attributes = attributes;
     return true;
   }
+}
+
+bool FolderListing::IsReadOnly(const FolderEntry& entry) const {
+  if (m_impl->dir == nullptr) return true;
+  struct stat info {};
+  if (::fstatat(::dirfd(m_impl->dir), entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+      !S_ISREG(info.st_mode)) {
+    return true;
+  }
+  // Read-only as Windows means it: nobody may write, not even the owner.
+  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 }  // namespace platform

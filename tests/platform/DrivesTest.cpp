@@ -17,7 +17,6 @@
 namespace {
 
 using platform::kAttributeFolder;
-using platform::kAttributeReadOnly;
 
 struct Seen {
   bool folder;
@@ -39,7 +38,7 @@ void Walk(const std::string& folder, const std::string& relative, std::map<std::
       continue;
     }
     const bool isFolder = (entry.attributes & kAttributeFolder) != 0;
-    seen[relative + entry.name] = {isFolder, (entry.attributes & kAttributeReadOnly) != 0};
+    seen[relative + entry.name] = {isFolder, !isFolder && listing.IsReadOnly(entry)};
     if (isFolder) Walk(folder + entry.name + platform::kPathSeparator, relative + entry.name + "/", seen);
   }
 }
