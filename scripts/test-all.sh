@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test: Linux under ctest, the two Windows
+# Builds every preset and runs every test: Linux under ctest, once as it
+# ships and once with AddressSanitizer and UndefinedBehaviorSanitizer (fuzz
+# corpora replayed, each fuzz target run for a few seconds), the two Windows
 # builds under Wine (scripts/wine-run.sh). Ends with one line for the whole
 # run, "N passed, N failed", where a preset that does not build counts as one
 # failure, so that a broken build never reads as success.
@@ -8,7 +10,7 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 passed=0
 failed=0
-for preset in linux win32 win64; do
+for preset in linux linux-asan win32 win64; do
   echo "== build $preset"
   if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$jobs"; }; then
     echo "== build $preset FAILED"
