@@ -60,7 +60,9 @@ TEST(RecalcCheckSum, RealFontsGetBackTheirOwnChecksums) {
   }
   fonts.push_back(font_test::NotoFace(3));
   for (const std::vector<std::uint8_t>& font : fonts) {
-    if (font.empty()) continue;
+    if (font.empty()) GTEST_SKIP() << "a package font is missing (scripts/install-deps.sh all installs them)";
+  }
+  for (const std::vector<std::uint8_t>& font : fonts) {
     ASSERT_EQ(font.size() % 4, 0u);
     EXPECT_EQ(SumFontWords(font), kCheckSumMagic);
     // The font as the assembler leaves it: head's checksum and adjustment
