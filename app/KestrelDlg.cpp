@@ -16,6 +16,7 @@
 #include "platform/System.h"
 #include "resources/resource.h"
 #include "search/FolderCheckCtrl.h"
+#include "font/ResultCode.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ void CKestrelDlg::OnExecute() {
   }
   m_face.HideMainWindow();
 
-  int code = 0;
+  int code = result_code::kRevised;
   const FoundFont* failed = nullptr;
   {
     CProgressDialog progress(m_face);
@@ -101,7 +102,7 @@ void CKestrelDlg::OnExecute() {
     for (int i = 0; i < count; ++i) {
       const FoundFont* found = search->GetFoundFont(static_cast<std::size_t>(i));
       if (found->skipFlag == 0) code = UpdateFont(*found, &progress, count, i);
-      if (code != 0) {
+      if (code != result_code::kRevised) {
         failed = found;
         break;
       }
@@ -112,7 +113,7 @@ void CKestrelDlg::OnExecute() {
   m_runCode = code;
 
   platform::SystemActions& system = platform::CurrentSystemActions();
-  if (code == 0) {
+  if (code == result_code::kRevised) {
     CNormalEndDialog end;
     end.SetMessage(LoadProgramString(string_id::kRevisionSucceeded), string_id::kRevisionSucceeded);
     system.BroadcastFontChange();

@@ -2,6 +2,7 @@
 #include "app/StringTable.h"
 
 #include "resources/texts.h"
+#include "font/ResultCode.h"
 
 namespace {
 
@@ -40,15 +41,15 @@ const char* LoadProgramString(int id) {
 
 int EndMessageId(int code) {
   switch (code) {
-    case 0:
+    case result_code::kRevised:
       return string_id::kRevisionSucceeded;
-    case 1:
+    case result_code::kFailed:
       return string_id::kSourceReadFailed;
-    case 10:
+    case result_code::kReplaceFailed:
       return string_id::kRebuildFailed;
-    case 12:
+    case result_code::kRereadFailed:
       return string_id::kRevisedReadFailed;
-    case 13:
+    case result_code::kVerifyMismatch:
       return string_id::kVerifyMismatch;
     default:
       return string_id::kRevisionStopped;

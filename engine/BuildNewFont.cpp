@@ -15,6 +15,7 @@
 #include "patch/MakeSabunData.h"
 #include "platform/Files.h"
 #include "platform/Runtime.h"
+#include "font/ResultCode.h"
 
 namespace {
 
@@ -63,27 +64,27 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
 
   if (ReportStep(progress, window, OverallPercent(fontIndex, fontCount, 40), 40, fontPath,
                  FormatText(progress_text::kOpening, baseName)) != 0) {
-    return 6;
+    return result_code::kStopped;
   }
   patch = std::make_unique<CMakeSabunData>();
-  if (!patch->LoadPatchResource(resourceNumber)) return 7;
+  if (!patch->LoadPatchResource(resourceNumber)) return result_code::kPatchUnreadable;
   if (ReportStep(progress, window, OverallPercent(fontIndex, fontCount, 55), 55, fontPath,
                  FormatText(progress_text::kReading, baseName)) != 0) {
-    return 6;
+    return result_code::kStopped;
   }
 
   // The patch must describe this font: one record per table, every slot of
   // the new directory taken once, every table inside the new file after the
   // directory and no two tables sharing a byte. Anything else is refused
   // before a byte is written.
-  if (fileImage.empty() || header.fontKind != 2) return 1;
+  if (fileImage.empty() || header.fontKind != 2) return result_code::kFailed;
   const std::size_t tableTotal = patch->tableCount;
-  if (tableTotal != header.numTables || tableTotal != tables.size()) return 1;
+  if (tableTotal != header.numTables || tableTotal != tables.size()) return result_code::kFailed;
   const std::uint32_t size = patch->newFileSize;
   const std::uint64_t directoryEnd = kOffsetTableSize + kDirectoryEntrySize * std::uint64_t{tableTotal};
   // A new font larger than the reader takes could never be verified.
   if (size < directoryEnd || size > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max() - 1)) {
-    return 1;
+    return result_code::kFailed;
   }
 
   // Every record is matched with its table and placed before any table is
@@ -95,15 +96,15 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
   placements.reserve(tableTotal);
   for (std::size_t i = 0; i < tableTotal; ++i) {
     const CSabunTagObject* record = patch->FindRecordByIndex(static_cast<int>(i));
-    if (record == nullptr) return 1;  // a slot no record takes, so two records share another
+    if (record == nullptr) return result_code::kFailed;  // a slot no record takes, so two records share another
     char tagText[5];
     std::memcpy(tagText, record->tag, sizeof tagText);
     CTagObject* table = FindTagObject(tagText);
-    if (table == nullptr) return 1;
-    if (std::find(bySlot.begin(), bySlot.end(), table) != bySlot.end()) return 1;  // one table named twice
+    if (table == nullptr) return result_code::kFailed;
+    if (std::find(bySlot.begin(), bySlot.end(), table) != bySlot.end()) return result_code::kFailed;  // one table named twice
     const std::uint32_t length = record->hasDifference ? record->record.newLength : table->length;
     const std::uint32_t offset = record->record.newOffset;
-    if (offset < directoryEnd || length > size || offset > size - length) return 1;
+    if (offset < directoryEnd || length > size || offset > size - length) return result_code::kFailed;
     records[i] = record;
     bySlot[i] = table;
     placements.push_back({offset, length});
@@ -112,17 +113,17 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
   // size would only make the program allocate and write zeros.
   std::uint64_t tablesEnd = directoryEnd;
   for (const Placement& p : placements) tablesEnd = std::max(tablesEnd, std::uint64_t{p.offset} + p.length);
-  if (size > ((tablesEnd + 3) & ~std::uint64_t{3})) return 1;
-  if (!NoOverlap(std::move(placements))) return 1;
+  if (size > ((tablesEnd + 3) & ~std::uint64_t{3})) return result_code::kFailed;
+  if (!NoOverlap(std::move(placements))) return result_code::kFailed;
   try {
     newImage.assign(size, 0);
   } catch (const std::bad_alloc&) {
-    return 1;
+    return result_code::kFailed;
   }
   // Each table is assembled in its place in the image, so the font's bytes
   // are copied once.
   for (std::size_t i = 0; i < tableTotal; ++i) {
-    if (ApplyPatchRecordInto(*bySlot[i], *records[i], newImage) == 0) return 1;
+    if (ApplyPatchRecordInto(*bySlot[i], *records[i], newImage) == 0) return result_code::kFailed;
   }
   newFontSize = size;
   std::uint8_t* image = newImage.data();
@@ -148,9 +149,9 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
   // still written and the caller discards it.
   const int result = ReportStep(progress, window, OverallPercentFloat(fontIndex, fontCount, 90), 90, fontPath,
                                 FormatText(progress_text::kCreating, baseName)) != 0
-                         ? 6
-                         : 0;
-  if (!platform::WriteNewFile(tempPath, image, size)) return 11;
+                         ? result_code::kStopped
+                         : result_code::kDone;
+  if (!platform::WriteNewFile(tempPath, image, size)) return result_code::kCannotWrite;
   tempFileWritten = true;
   expectedFileSum += SumFontWords({image, size});
   return result;

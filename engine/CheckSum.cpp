@@ -11,6 +11,7 @@
 #include "font/OpenTypeHeader.h"
 #include "platform/Files.h"
 #include "platform/Runtime.h"
+#include "font/ResultCode.h"
 
 namespace {
 
@@ -67,11 +68,11 @@ int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t 
   const platform::SplitPathParts parts = platform::SplitPath(fontPath);
   if (ReportStep(progress, window, OverallPercent(fontIndex, fontCount, kStep), kStep, fontPath,
                  FormatText(progress_text::kRecalculating, parts.baseName)) != 0) {
-    return 6;
+    return result_code::kStopped;
   }
-  if (!haveHead) return 9;
+  if (!haveHead) return result_code::kNoHeadTable;
   StoreU32(image.data() + head.offset + kAdjustmentOffset, adjustment);
-  return 0;
+  return result_code::kDone;
 }
 
 int COpenTypeManager::VerifyFontFile(const std::string& fontPath, std::uint32_t expectedSum) const {
@@ -84,6 +85,6 @@ int COpenTypeManager::VerifyFontFile(const std::string& fontPath, std::uint32_t 
     sum += SumFontWords(piece);
     size += piece.size();
   });
-  if (!read || size == 0) return 12;
-  return sum == expectedSum ? 0 : 13;
+  if (!read || size == 0) return result_code::kRereadFailed;
+  return sum == expectedSum ? result_code::kRevised : result_code::kVerifyMismatch;
 }

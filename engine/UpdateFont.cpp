@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "platform/Runtime.h"
 #include "platform/TempFiles.h"
+#include "font/ResultCode.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expe
   const int read = ReadFontFile(fontPath, progress, window, fontCount, fontIndex);
   if (read != 0) {
     COpenTypeFont::ReleaseFont();
-    return read == 6 ? 6 : 1;
+    return read == result_code::kStopped ? result_code::kStopped : result_code::kFailed;
   }
   // Without its patch the font cannot be revised; it is reported as a font
   // that could not be read, and nothing is written.
@@ -60,19 +61,19 @@ int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expe
   std::string tempPath;
   if (!FindPatchNumber(fontPath, expectedRevision, patchNumber) || !FreshTempPath(tempPath)) {
     COpenTypeFont::ReleaseFont();
-    return 1;
+    return result_code::kFailed;
   }
 
-  int result = 0;
+  int result = result_code::kRevised;
   const int built = BuildNewFont(fontPath, patchNumber, tempPath, progress, window, fontCount, fontIndex);
   if (built != 0) {
-    result = built == 6 ? 6 : 1;
+    result = built == result_code::kStopped ? result_code::kStopped : result_code::kFailed;
   } else {
     // A run killed while a font was put in place leaves a file beside it.
     platform::RemoveReplacementLeftovers(fontPath);
     if (!platform::ReplaceFileFrom(tempPath, fontPath)) {
       // The installed font is untouched: the replacement is one step.
-      result = 10;
+      result = result_code::kReplaceFailed;
     } else {
       // The copy has happened: a stop asked for here changes nothing.
       ReportStep(progress, window, OverallPercentFloat(fontIndex, fontCount, 100), 100, fontPath,

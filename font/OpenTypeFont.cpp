@@ -6,6 +6,7 @@
 
 #include "platform/Files.h"
 #include "platform/Runtime.h"
+#include "font/ResultCode.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ int COpenTypeFont::ReadFontFile(const std::string& path, ProgressCallback progre
                                 int fontIndex) {
   ReleaseFont();
   std::vector<std::uint8_t> image;
-  if (!platform::ReadWholeFile(path, image)) return 1;
+  if (!platform::ReadWholeFile(path, image)) return result_code::kFailed;
   return ReadFontImage(std::move(image), path, progress, window, fontCount, fontIndex);
 }
 
@@ -68,7 +69,7 @@ int COpenTypeFont::ReadFontImage(std::vector<std::uint8_t> image, const std::str
                                  ProgressCallback progress, void* window, int fontCount, int fontIndex) {
   const platform::SplitPathParts parts = platform::SplitPath(path);
   fileName = parts.baseName + parts.extension;
-  if (!LoadImage(std::move(image))) return 1;
+  if (!LoadImage(std::move(image))) return result_code::kFailed;
   const int result = ParseFontImage(path, parts.baseName, progress, window, fontCount, fontIndex);
   if (result != 0) {
     // A refused font keeps nothing that points into its image.
@@ -81,30 +82,30 @@ int COpenTypeFont::ReadFontImage(std::vector<std::uint8_t> image, const std::str
 int COpenTypeFont::ParseFontImage(const std::string& path, const std::string& baseName, ProgressCallback progress,
                                   void* window, int fontCount, int fontIndex) {
   if (Report(progress, window, fontCount, fontIndex, 10, path, FormatText(progress_text::kOpening, baseName))) {
-    return 6;
+    return result_code::kStopped;
   }
   const std::span<const std::uint8_t> image = Image();
   if (!header.ParseOffsetTable(image)) {
-    if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead)) return 6;
-    return 1;
+    if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead)) return result_code::kStopped;
+    return result_code::kFailed;
   }
   if (Report(progress, window, fontCount, fontIndex, 20, path, FormatText(progress_text::kReading, baseName))) {
-    return 6;
+    return result_code::kStopped;
   }
   // The whole directory must lie inside the file before any entry is read.
   const std::size_t directoryEnd = kOffsetTableSize + kDirectoryEntrySize * header.numTables;
-  if (directoryEnd > image.size()) return 1;
+  if (directoryEnd > image.size()) return result_code::kFailed;
   for (std::size_t i = 0; i < header.numTables; ++i) {
     const std::size_t entryOffset = kOffsetTableSize + kDirectoryEntrySize * i;
     char tagText[5] = {0, 0, 0, 0, 0};
     std::memcpy(tagText, image.data() + entryOffset, 4);
-    if (!IsKnownTag(tagText)) return 1;
+    if (!IsKnownTag(tagText)) return result_code::kFailed;
     auto table = std::make_unique<CTagObject>();
     const bool inside = table->ParseDirectoryEntry(kind_code::kTable, image, entryOffset);
     tables.push_back(std::move(table));
-    if (!inside) return 1;
+    if (!inside) return result_code::kFailed;
   }
-  if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead)) return 6;
+  if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead)) return result_code::kStopped;
   for (std::size_t i = 0; i < tables.size(); ++i) {
     tables[i]->directorySlot = static_cast<std::int32_t>(i);
     tablesByOffset.Add(tables[i].get());
@@ -113,7 +114,7 @@ int COpenTypeFont::ParseFontImage(const std::string& path, const std::string& ba
   for (std::size_t i = 0; i < tablesByOffset.GetSize(); ++i) {
     tablesByOffset[i]->dataOrder = static_cast<std::int32_t>(i);
   }
-  return 0;
+  return result_code::kDone;
 }
 
 CTagObject* COpenTypeFont::FindTagObject(const char* tagText) const {

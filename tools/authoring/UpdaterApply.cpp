@@ -8,6 +8,7 @@
 #include "engine/OpenTypeManager.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
+#include "font/ResultCode.h"
 
 namespace authoring {
 namespace {
@@ -43,11 +44,11 @@ std::string FreshTempPath() {
 
 const char* DescribeBuildResult(int code) {
   switch (code) {
-    case 1: return "a table named by the patch is missing from the font, or the patch does not fit it";
-    case 6: return "the build was stopped";
-    case 7: return "the patch cannot be read";
-    case 9: return "the revised font has no head table";
-    case 11: return "the temporary file cannot be created";
+    case result_code::kFailed: return "a table named by the patch is missing from the font, or the patch does not fit it";
+    case result_code::kStopped: return "the build was stopped";
+    case result_code::kPatchUnreadable: return "the patch cannot be read";
+    case result_code::kNoHeadTable: return "the revised font has no head table";
+    case result_code::kCannotWrite: return "the temporary file cannot be created";
     default: return "the build failed";
   }
 }

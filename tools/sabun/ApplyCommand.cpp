@@ -17,6 +17,7 @@
 #include "platform/Resources.h"
 #include "platform/Runtime.h"
 #include "tools/sabun/Commands.h"
+#include "font/ResultCode.h"
 
 namespace {
 
@@ -57,16 +58,16 @@ class PatchSource {
 
 std::string BuildFailure(int result) {
   switch (result) {
-    case 1:
+    case result_code::kFailed:
       return "the patch does not fit this font (a table it names is missing, its table count, directory slots or "
              "layout do not match the font, or a segment reaches outside a table)";
-    case 6:
+    case result_code::kStopped:
       return "stopped";
-    case 7:
+    case result_code::kPatchUnreadable:
       return "the patch cannot be loaded (run sabun info on it for the reason)";
-    case 9:
+    case result_code::kNoHeadTable:
       return "the revised font has no head table";
-    case 11:
+    case result_code::kCannotWrite:
       return "the revised font cannot be written beside the output";
     default:
       return "build failed with code " + std::to_string(result);
@@ -107,11 +108,11 @@ int RunApplyCommand(const ApplyOptions& options) {
   std::vector<std::uint8_t> patch;
   if (!platform::ReadWholeFile(options.patchPath, patch)) {
     std::fprintf(stderr, "sabun apply: cannot read %s\n", options.patchPath.c_str());
-    return 7;
+    return result_code::kPatchUnreadable;
   }
   if (!options.force && platform::FileExists(options.outPath)) {
     std::fprintf(stderr, "sabun apply: %s exists (--force replaces it)\n", options.outPath.c_str());
-    return 11;
+    return result_code::kCannotWrite;
   }
   ProgressWindow window{options.progress};
   auto manager = std::make_unique<COpenTypeManager>();
@@ -128,7 +129,7 @@ int RunApplyCommand(const ApplyOptions& options) {
   std::string temp;
   if (!FreshNameBeside(options.outPath, temp)) {
     std::fprintf(stderr, "sabun apply: no free name beside %s\n", options.outPath.c_str());
-    return 11;
+    return result_code::kCannotWrite;
   }
   int result = 0;
   {
@@ -147,12 +148,12 @@ int RunApplyCommand(const ApplyOptions& options) {
     platform::RemoveFile(temp);
     std::fprintf(stderr, "sabun apply: cannot put the revised font at %s: %s\n", options.outPath.c_str(),
                  error.message().c_str());
-    return 11;
+    return result_code::kCannotWrite;
   }
   // The same check the updater makes of the copy it put in place.
   const int verified = manager->VerifyFontFile(options.outPath, manager->expectedFileSum);
-  if (verified == 12) std::fprintf(stderr, "sabun apply: cannot read %s back\n", options.outPath.c_str());
-  if (verified == 13) std::fprintf(stderr, "sabun apply: %s does not verify\n", options.outPath.c_str());
+  if (verified == result_code::kRereadFailed) std::fprintf(stderr, "sabun apply: cannot read %s back\n", options.outPath.c_str());
+  if (verified == result_code::kVerifyMismatch) std::fprintf(stderr, "sabun apply: %s does not verify\n", options.outPath.c_str());
   return verified;
 }
 

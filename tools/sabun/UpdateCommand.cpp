@@ -16,6 +16,7 @@
 #include "search/FolderCheckCtrl.h"
 #include "tools/sabun/Commands.h"
 #include "tools/sabun/UpdateDataSource.h"
+#include "font/ResultCode.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ int DrawProgress(int overall, int step, const char*, const char* line2, void* wi
 }
 
 std::string ResultMessage(int code, const std::string& path) {
-  if (code == 0) return "改訂しました (revised and verified)";
+  if (code == result_code::kRevised) return "改訂しました (revised and verified)";
   return FormatText(LoadProgramString(EndMessageId(code)), path);
 }
 
