@@ -18,8 +18,8 @@ class CProgressDialog;
 
 // What the progress window shows after one report.
 struct ProgressView {
-  int overall = 0;  // bar 1007, 0 to 100
-  int step = 0;     // bar 1008, 0 to 100
+  int overall = 0;          // bar 1007, 0 to 100
+  int step = 0;             // bar 1008, 0 to 100
   std::string overallText;  // 1009, "40%"
   std::string stepText;     // 1010
   std::string line1;        // 1012

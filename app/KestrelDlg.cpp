@@ -11,12 +11,12 @@
 #include "app/WaitDialog.h"
 #include "engine/OpenTypeManager.h"
 #include "font/Progress.h"
+#include "font/ResultCode.h"
 #include "patch/ResFileCtrl.h"
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "resources/resource.h"
 #include "search/FolderCheckCtrl.h"
-#include "font/ResultCode.h"
 
 namespace {
 

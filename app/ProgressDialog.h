@@ -9,7 +9,7 @@ class CFace;
 
 class CProgressDialog {
  public:
-  static constexpr unsigned kReportPause = 1;      // milliseconds after every report
+  static constexpr unsigned kReportPause = 1;       // milliseconds after every report
   static constexpr unsigned kCompletePause = 1000;  // after a report of 100 and 100
 
   explicit CProgressDialog(CFace& face) : m_face(face) {}

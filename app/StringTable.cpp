@@ -1,8 +1,8 @@
 // The texts of the string table.
 #include "app/StringTable.h"
 
-#include "resources/texts.h"
 #include "font/ResultCode.h"
+#include "resources/texts.h"
 
 namespace {
 
@@ -12,22 +12,9 @@ struct Entry {
 };
 
 constexpr Entry kStrings[] = {
-    {101, TEXT_101},
-    {102, TEXT_102},
-    {105, TEXT_105},
-    {106, TEXT_106},
-    {107, TEXT_107},
-    {108, TEXT_108},
-    {109, TEXT_109},
-    {110, TEXT_110},
-    {111, TEXT_111},
-    {112, TEXT_112},
-    {114, TEXT_114},
-    {116, TEXT_116},
-    {119, TEXT_119},
-    {121, TEXT_121},
-    {123, TEXT_123},
-    {124, TEXT_124},
+    {101, TEXT_101}, {102, TEXT_102}, {105, TEXT_105}, {106, TEXT_106}, {107, TEXT_107}, {108, TEXT_108},
+    {109, TEXT_109}, {110, TEXT_110}, {111, TEXT_111}, {112, TEXT_112}, {114, TEXT_114}, {116, TEXT_116},
+    {119, TEXT_119}, {121, TEXT_121}, {123, TEXT_123}, {124, TEXT_124},
 };
 
 }  // namespace

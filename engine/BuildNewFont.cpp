@@ -11,11 +11,11 @@
 #include "engine/OpenTypeManager.h"
 #include "font/BigEndian.h"
 #include "font/FontWords.h"
+#include "font/ResultCode.h"
 #include "patch/ApplyPatchRecord.h"
 #include "patch/MakeSabunData.h"
 #include "platform/Files.h"
 #include "platform/Runtime.h"
-#include "font/ResultCode.h"
 
 namespace {
 
@@ -101,7 +101,8 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
     std::memcpy(tagText, record->tag, sizeof tagText);
     CTagObject* table = FindTagObject(tagText);
     if (table == nullptr) return result_code::kFailed;
-    if (std::find(bySlot.begin(), bySlot.end(), table) != bySlot.end()) return result_code::kFailed;  // one table named twice
+    if (std::find(bySlot.begin(), bySlot.end(), table) != bySlot.end())
+      return result_code::kFailed;  // one table named twice
     const std::uint32_t length = record->hasDifference ? record->record.newLength : table->length;
     const std::uint32_t offset = record->record.newOffset;
     if (offset < directoryEnd || length > size || offset > size - length) return result_code::kFailed;

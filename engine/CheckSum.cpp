@@ -9,9 +9,9 @@
 #include "font/ByteReader.h"
 #include "font/FontWords.h"
 #include "font/OpenTypeHeader.h"
+#include "font/ResultCode.h"
 #include "platform/Files.h"
 #include "platform/Runtime.h"
-#include "font/ResultCode.h"
 
 namespace {
 
@@ -45,10 +45,10 @@ bool FindHeadEntry(std::span<const std::uint8_t> image, std::uint16_t numTables,
 
 // The offset-table values are already in the image and stay as they are;
 // only numTables, which bounds the search for head's entry, is read.
-int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t /*sfntVersion*/, std::uint16_t numTables,
-                                     std::uint16_t /*searchRange*/, std::uint16_t /*entrySelector*/,
-                                     std::uint16_t /*rangeShift*/, ProgressCallback progress, void* window,
-                                     int fontCount, int fontIndex) {
+int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t /*sfntVersion*/,
+                                     std::uint16_t numTables, std::uint16_t /*searchRange*/,
+                                     std::uint16_t /*entrySelector*/, std::uint16_t /*rangeShift*/,
+                                     ProgressCallback progress, void* window, int fontCount, int fontIndex) {
   const std::span<std::uint8_t> image(newImage.data(), std::min<std::size_t>(newFontSize, newImage.size()));
   const CByteReader reader(image);
   HeadEntry head;

@@ -28,8 +28,8 @@ class COpenTypeManager : public COpenTypeFont {
   // 6 stopped; 10 the replacement failed (the installed font untouched);
   // 12 the revised font cannot be read back; 13 its sum differs (with 12 and
   // 13 the installed font is put back in one step).
-  int UpdateFont(const std::string& fontPath, std::uint32_t expectedRevision, ProgressCallback progress,
-                 void* window, int fontCount, int fontIndex);
+  int UpdateFont(const std::string& fontPath, std::uint32_t expectedRevision, ProgressCallback progress, void* window,
+                 int fontCount, int fontIndex);
 
   // Builds the revised font from the loaded font and the patch "FONT_PA"
   // `resourceNumber`, and writes it to `tempPath` (a new file). 0 written;

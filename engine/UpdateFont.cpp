@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "engine/OpenTypeManager.h"
-#include "search/FolderCheckCtrl.h"
+#include "font/ResultCode.h"
 #include "platform/Files.h"
 #include "platform/Runtime.h"
 #include "platform/TempFiles.h"
-#include "font/ResultCode.h"
+#include "search/FolderCheckCtrl.h"
 
 namespace {
 
@@ -48,8 +48,8 @@ bool FindPatchNumber(const std::string& fontPath, std::uint32_t expectedRevision
 
 }  // namespace
 
-int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expectedRevision,
-                                 ProgressCallback progress, void* window, int fontCount, int fontIndex) {
+int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expectedRevision, ProgressCallback progress,
+                                 void* window, int fontCount, int fontIndex) {
   const int read = ReadFontFile(fontPath, progress, window, fontCount, fontIndex);
   if (read != 0) {
     COpenTypeFont::ReleaseFont();

@@ -8,9 +8,7 @@ std::int32_t AlignLength4(std::int32_t length) {
   return length;
 }
 
-std::uint32_t AlignLength4(std::uint32_t length) {
-  return (length + 3u) & ~std::uint32_t{3};
-}
+std::uint32_t AlignLength4(std::uint32_t length) { return (length + 3u) & ~std::uint32_t{3}; }
 
 std::uint32_t CalcTableCheckSum(std::span<const std::uint8_t> data, std::uint32_t length) {
   // 64 bits, so that a length near 4 GiB cannot wrap where size_t has 32.

@@ -20,7 +20,7 @@ class CHeadInfoObject : public COpenTypeObject {
   // revision in this table.
   bool ParseHeadTable(std::span<const std::uint8_t> table);
 
-  std::uint32_t version = 0;  // majorVersion and minorVersion
+  std::uint32_t version = 0;       // majorVersion and minorVersion
   std::uint32_t fontRevision = 0;  // 16.16 fixed point, raw bits
   std::uint32_t checkSumAdjustment = 0;
   std::uint32_t magicNumber = 0;

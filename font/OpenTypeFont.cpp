@@ -4,15 +4,14 @@
 #include <cstring>
 #include <limits>
 
+#include "font/ResultCode.h"
 #include "platform/Files.h"
 #include "platform/Runtime.h"
-#include "font/ResultCode.h"
 
 namespace {
 
-constexpr const char* kKnownTags[] = {"BASE", "CFF ", "GPOS", "GSUB", "OS/2", "VORG", "cmap",
-                                      "head", "hhea", "hmtx", "maxp", "name", "post", "vhea",
-                                      "vmtx", "EBDT", "EBLC", "DSIG", "GDEF"};
+constexpr const char* kKnownTags[] = {"BASE", "CFF ", "GPOS", "GSUB", "OS/2", "VORG", "cmap", "head", "hhea", "hmtx",
+                                      "maxp", "name", "post", "vhea", "vmtx", "EBDT", "EBLC", "DSIG", "GDEF"};
 
 int Report(ProgressCallback progress, void* window, int fontCount, int fontIndex, int step, const std::string& path,
            const std::string& line2) {
@@ -65,8 +64,8 @@ int COpenTypeFont::ReadFontFile(const std::string& path, ProgressCallback progre
   return ReadFontImage(std::move(image), path, progress, window, fontCount, fontIndex);
 }
 
-int COpenTypeFont::ReadFontImage(std::vector<std::uint8_t> image, const std::string& path,
-                                 ProgressCallback progress, void* window, int fontCount, int fontIndex) {
+int COpenTypeFont::ReadFontImage(std::vector<std::uint8_t> image, const std::string& path, ProgressCallback progress,
+                                 void* window, int fontCount, int fontIndex) {
   const platform::SplitPathParts parts = platform::SplitPath(path);
   fileName = parts.baseName + parts.extension;
   if (!LoadImage(std::move(image))) return result_code::kFailed;
@@ -86,7 +85,8 @@ int COpenTypeFont::ParseFontImage(const std::string& path, const std::string& ba
   }
   const std::span<const std::uint8_t> image = Image();
   if (!header.ParseOffsetTable(image)) {
-    if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead)) return result_code::kStopped;
+    if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead))
+      return result_code::kStopped;
     return result_code::kFailed;
   }
   if (Report(progress, window, fontCount, fontIndex, 20, path, FormatText(progress_text::kReading, baseName))) {
@@ -105,7 +105,8 @@ int COpenTypeFont::ParseFontImage(const std::string& path, const std::string& ba
     tables.push_back(std::move(table));
     if (!inside) return result_code::kFailed;
   }
-  if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead)) return result_code::kStopped;
+  if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead))
+    return result_code::kStopped;
   for (std::size_t i = 0; i < tables.size(); ++i) {
     tables[i]->directorySlot = static_cast<std::int32_t>(i);
     tablesByOffset.Add(tables[i].get());
@@ -131,8 +132,7 @@ bool COpenTypeFont::ReadFontIdentity(const std::string& path, std::uint32_t& rev
   return ReadFontIdentityImage(std::move(image), revision, name);
 }
 
-bool COpenTypeFont::ReadFontIdentityImage(std::vector<std::uint8_t> image, std::uint32_t& revision,
-                                          std::string& name) {
+bool COpenTypeFont::ReadFontIdentityImage(std::vector<std::uint8_t> image, std::uint32_t& revision, std::string& name) {
   const bool found = LoadImage(std::move(image)) && header.ParseOffsetTable(Image()) && FindIdentity(revision, name);
   ReleaseFont();
   return found;

@@ -42,8 +42,8 @@ class COpenTypeFont : public COpenTypeObject {
   int ReadFontFile(const std::string& path, ProgressCallback progress, void* window, int fontCount, int fontIndex);
 
   // The same on bytes already in memory (`path` names them in the reports).
-  int ReadFontImage(std::vector<std::uint8_t> image, const std::string& path, ProgressCallback progress,
-                    void* window, int fontCount, int fontIndex);
+  int ReadFontImage(std::vector<std::uint8_t> image, const std::string& path, ProgressCallback progress, void* window,
+                    int fontCount, int fontIndex);
 
   // The first table in directory order whose tag text equals `tagText`.
   CTagObject* FindTagObject(const char* tagText) const;
@@ -77,16 +77,14 @@ class COpenTypeFont : public COpenTypeObject {
   bool FindIdentity(std::uint32_t& revision, std::string& name) const;
 
   // The file's bytes without the extra zero byte kept after them.
-  std::span<const std::uint8_t> Image() const {
-    return {fileImage.data(), static_cast<std::size_t>(fileLength)};
-  }
+  std::span<const std::uint8_t> Image() const { return {fileImage.data(), static_cast<std::size_t>(fileLength)}; }
 
   std::int32_t fileLength = 0;
   std::vector<std::uint8_t> fileImage;  // fileLength + 1 bytes
   std::string fileName;                 // base name and extension
   COpenTypeHeader header;
   std::vector<std::unique_ptr<CTagObject>> tables;  // directory order; owns
-  CSortArray<CTagObject> tablesByOffset;             // offset order; owns nothing
+  CSortArray<CTagObject> tablesByOffset;            // offset order; owns nothing
 
  private:
   FontIdentity FindIdentityParts() const;

@@ -24,6 +24,4 @@ bool CTagObject::ParseDirectoryEntry(std::int32_t kindCode, std::span<const std:
   return true;
 }
 
-int CompareTableOffset(const CTagObject* a, const CTagObject* b) {
-  return a->offset < b->offset ? -1 : 1;
-}
+int CompareTableOffset(const CTagObject* a, const CTagObject* b) { return a->offset < b->offset ? -1 : 1; }

@@ -55,8 +55,8 @@ class CSabunTagObject : public COpenTypeObject {
   CSabunTagObject();
   ~CSabunTagObject() override;
 
-  void SetRecord(const std::uint8_t (&tag)[4], std::uint8_t newIndex, std::uint8_t fileOrder,
-                 std::uint32_t dataOffset, std::uint32_t newLength, std::uint32_t newOffset);
+  void SetRecord(const std::uint8_t (&tag)[4], std::uint8_t newIndex, std::uint8_t fileOrder, std::uint32_t dataOffset,
+                 std::uint32_t newLength, std::uint32_t newOffset);
 
   // Reads the difference block at the start of `block` (which runs to the end
   // of the patch). False when a count, a segment or its bytes run past it.

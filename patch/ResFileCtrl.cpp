@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/Files.h"
 #include "platform/Ini.h"

@@ -35,9 +35,7 @@ bool IsStopKey(int key) { return key == 'q' || key == 'Q' || key == kCtrlC; }
 
 void Put(int row, int column, const std::string& text) { mvaddstr(row, column, text.c_str()); }
 
-std::vector<std::string> Lines(const std::string& text) {
-  return Fold(Escape(text), 1 << 20);
-}
+std::vector<std::string> Lines(const std::string& text) { return Fold(Escape(text), 1 << 20); }
 
 int WidestLine(const std::vector<std::string>& lines) {
   int width = 0;

@@ -1,6 +1,7 @@
 // The updater on Windows: the common controls the dialogs use (the font
 // list, the progress bars), then the application, which runs one copy at a
 // time and the main dialog through the Windows face.
+// windows.h first: the other system headers need its types.
 #include <windows.h>
 
 #include <commctrl.h>

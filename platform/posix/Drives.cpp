@@ -136,8 +136,7 @@ bool FolderListing::Next(FolderEntry& entry) {
 bool FolderListing::IsReadOnly(const FolderEntry& entry) const {
   if (m_impl->dir == nullptr) return true;
   struct stat info {};
-  if (::fstatat(::dirfd(m_impl->dir), entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-      !S_ISREG(info.st_mode)) {
+  if (::fstatat(::dirfd(m_impl->dir), entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)) {
     return true;
   }
   // Read-only as Windows means it: nobody may write, not even the owner.

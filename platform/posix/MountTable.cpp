@@ -12,8 +12,8 @@ namespace {
 std::string Unescape(const std::string& field) {
   std::string out;
   for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
-        field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
+    if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' && field[i + 2] >= '0' &&
+        field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
       out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
       i += 3;
     } else {
@@ -39,8 +39,8 @@ bool ParseMountLine(const std::string& line, MountEntry& mount) {
 
 bool IsDiskFileSystem(const std::string& type) {
   static const std::set<std::string> kTypes = {
-      "ext2", "ext3",  "ext4",  "xfs",  "btrfs", "f2fs", "jfs",     "reiserfs", "zfs",     "bcachefs",
-      "nilfs2", "vfat", "msdos", "exfat", "ntfs",  "ntfs3", "hfs",  "hfsplus",  "ufs",     "fuseblk",
+      "ext2",   "ext3", "ext4",  "xfs",   "btrfs", "f2fs",  "jfs", "reiserfs", "zfs", "bcachefs",
+      "nilfs2", "vfat", "msdos", "exfat", "ntfs",  "ntfs3", "hfs", "hfsplus",  "ufs", "fuseblk",
   };
   return kTypes.count(type) != 0;
 }

@@ -1,8 +1,9 @@
 // The update data linked into a Linux executable.
+#include "platform/Resources.h"
+
 #include <cstring>
 
 #include "platform/EmbeddedResources.h"
-#include "platform/Resources.h"
 
 namespace platform {
 namespace detail {

@@ -23,9 +23,7 @@ int RandomNumber() {
   return std::rand();
 }
 
-void SleepMilliseconds(unsigned milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void SleepMilliseconds(unsigned milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 void PumpMessages() {}
 

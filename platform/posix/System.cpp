@@ -122,8 +122,7 @@ SingleInstanceLock::SingleInstanceLock(const std::string& name) : m_impl(std::ma
   // One lock for the whole machine, whoever runs the program: root's in
   // /run, where nobody else can plant a file, everyone else's in /tmp. flock
   // needs no write access, so a file another user made still serves.
-  const std::string path =
-      (::geteuid() == 0 && IsFolder("/run") ? "/run/" : "/tmp/") + fileName + ".lock";
+  const std::string path = (::geteuid() == 0 && IsFolder("/run") ? "/run/" : "/tmp/") + fileName + ".lock";
   const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return;  // without a lock the program goes on unguarded
   int result = 0;

@@ -66,8 +66,6 @@ bool FolderListing::Next(FolderEntry& entry) {
   return true;
 }
 
-bool FolderListing::IsReadOnly(const FolderEntry& entry) const {
-  return (entry.attributes & kAttributeReadOnly) != 0;
-}
+bool FolderListing::IsReadOnly(const FolderEntry& entry) const { return (entry.attributes & kAttributeReadOnly) != 0; }
 
 }  // namespace platform

@@ -30,7 +30,8 @@ std::vector<std::string> ReadProfileKeyNames(const std::string& iniPath, const c
     std::vector<char> buffer(size, '\0');
     const DWORD copied = ::GetPrivateProfileStringA(section, nullptr, "", buffer.data(), size, iniPath.c_str());
     if (copied == size - 2) continue;
-    for (const char* name = buffer.data(); *name != '\0' && name < buffer.data() + copied; name += names.back().size() + 1)
+    for (const char* name = buffer.data(); *name != '\0' && name < buffer.data() + copied;
+         name += names.back().size() + 1)
       names.emplace_back(name);
     break;
   }

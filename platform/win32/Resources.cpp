@@ -1,7 +1,7 @@
 // The update data carried as resources of the running executable.
-#include <windows.h>
-
 #include "platform/Resources.h"
+
+#include <windows.h>
 
 namespace platform {
 

@@ -3,7 +3,9 @@
 // font cache and the forced restart.
 #include "platform/System.h"
 
+// windows.h first: the other system headers need its types.
 #include <windows.h>
+
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -63,8 +65,8 @@ class SelfImpersonation {
 bool TokenPassesAdministratorCheck(HANDLE token) {
   SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
   Sid administrators;
-  if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
-                                  0, 0, administrators.Receive()))
+  if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                  0, administrators.Receive()))
     return false;
 
   constexpr DWORD kAccessRead = 1;

@@ -1,9 +1,8 @@
 // Which systems the program runs on, which message each refusal shows, and
 // which end message each result code of a run gives.
-#include "app/Environment.h"
-
 #include <gtest/gtest.h>
 
+#include "app/Environment.h"
 #include "app/StringTable.h"
 
 namespace {
@@ -41,11 +40,11 @@ TEST(OsVersionCode, EveryRowOfTheVersionTable) {
     int code;
   };
   const Row rows[] = {
-      {0, 3, 1, kOlderSystem},  {1, 4, 0, kOlderSystem},  {1, 4, 10, kOlderSystem}, {1, 4, 90, kOlderSystem},
-      {1, 4, 20, kOtherSystem}, {1, 5, 0, kOtherSystem},  {2, 3, 51, kOlderSystem}, {2, 4, 0, kOlderSystem},
-      {2, 5, 0, kOtherSystem},  {2, 5, 1, kOtherSystem},  {2, 6, 0, kVista},        {2, 6, 1, kWindows7},
-      {2, 6, 2, kOtherSystem},  {2, 6, 3, kWindows81},    {2, 6, 4, kOtherSystem},  {2, 7, 0, kOtherSystem},
-      {2, 9, 9, kOtherSystem},  {2, 10, 0, kWindows10},   {2, 11, 0, kWindows10},   {3, 10, 0, kOtherSystem},
+      {0, 3, 1, kOlderSystem},  {1, 4, 0, kOlderSystem}, {1, 4, 10, kOlderSystem}, {1, 4, 90, kOlderSystem},
+      {1, 4, 20, kOtherSystem}, {1, 5, 0, kOtherSystem}, {2, 3, 51, kOlderSystem}, {2, 4, 0, kOlderSystem},
+      {2, 5, 0, kOtherSystem},  {2, 5, 1, kOtherSystem}, {2, 6, 0, kVista},        {2, 6, 1, kWindows7},
+      {2, 6, 2, kOtherSystem},  {2, 6, 3, kWindows81},   {2, 6, 4, kOtherSystem},  {2, 7, 0, kOtherSystem},
+      {2, 9, 9, kOtherSystem},  {2, 10, 0, kWindows10},  {2, 11, 0, kWindows10},   {3, 10, 0, kOtherSystem},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(ClassifyOsVersion({row.platformId, row.major, row.minor}), row.code)

@@ -13,8 +13,8 @@
 #include "app/KestrelApp.h"
 #include "app/KestrelDlg.h"
 #include "app/StringTable.h"
-#include "font/Progress.h"
 #include "font/OpenTypeFont.h"
+#include "font/Progress.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
@@ -38,9 +38,10 @@ std::string FontName(int n) { return "Font" + std::to_string(n) + " Gothic W3"; 
 
 std::vector<std::uint8_t> InstalledFont(int n) {
   const std::string family = "Font" + std::to_string(n);
-  return test_support::BuildFont({{"head", test_support::HeadTable(kOldRevision)},
-                                  {"maxp", {0, 0, 0x50, 0, 0, 3}},
-                                  {"name", test_support::NameTable({"(c)", family, "W3", family + " W3", FontName(n)})}});
+  return test_support::BuildFont(
+      {{"head", test_support::HeadTable(kOldRevision)},
+       {"maxp", {0, 0, 0x50, 0, 0, 3}},
+       {"name", test_support::NameTable({"(c)", family, "W3", family + " W3", FontName(n)})}});
 }
 
 // head replaced whole with the new revision, maxp and name kept, in the
@@ -128,8 +129,9 @@ class FlowTest : public ::testing::Test {
       if (installed) Put(paths.back(), InstalledFont(n));
     }
     // "テスト" and "・テスト" in code page 932.
-    ini += "\r\n[UPDATE_STARTDLG_STRING]\r\nMAIN_TEXTTITLE=\x83\x65\x83\x58\x83\x67\r\nMAXNUM=1\r\n"
-           "FONT_TEXTTITLE1=\x81\x45\x83\x65\x83\x58\x83\x67\r\n";
+    ini +=
+        "\r\n[UPDATE_STARTDLG_STRING]\r\nMAIN_TEXTTITLE=\x83\x65\x83\x58\x83\x67\r\nMAXNUM=1\r\n"
+        "FONT_TEXTTITLE1=\x81\x45\x83\x65\x83\x58\x83\x67\r\n";
     m_resources.Add("INIFILE", 2000, Bytes(ini));
     m_resources.Add("DLNAMES", 1, Bytes("10001\r\n"));
     downloadCopy = m_drive.File("Veldmark" + sep + "Fonts" + sep + "Download" + sep + "add" + sep + "10001");
@@ -155,8 +157,8 @@ class FlowTest : public ::testing::Test {
   int runCode = -2;
 };
 
-const Log kBeforeTheRun = {"CStartDialog -> 1", "font list column", "CWaitDialog", "CWaitDialog closed", "main: 実行",
-                           "main hidden", "CProgressDialog"};
+const Log kBeforeTheRun = {"CStartDialog -> 1", "font list column", "CWaitDialog",    "CWaitDialog closed",
+                           "main: 実行",        "main hidden",      "CProgressDialog"};
 
 Log Joined(Log first, const Log& second) {
   first.insert(first.end(), second.begin(), second.end());
@@ -172,9 +174,9 @@ TEST_F(FlowTest, ARunThatRevisesEveryFontResetsTheCacheAndOffersTheRestart) {
     face.answers = {kIdOk, restart};
     face.commands = {"実行"};
     EXPECT_EQ(Run(), kIdOk);
-    Log expected = Joined(kBeforeTheRun, {"UpdateFont 0/3", "UpdateFont 1/3", "UpdateFont 2/3", "CProgressDialog closed",
-                                          "WM_FONTCHANGE", "font cache reset", "CNormalEndDialog 105 -> " +
-                                                                                   std::to_string(restart)});
+    Log expected = Joined(
+        kBeforeTheRun, {"UpdateFont 0/3", "UpdateFont 1/3", "UpdateFont 2/3", "CProgressDialog closed", "WM_FONTCHANGE",
+                        "font cache reset", "CNormalEndDialog 105 -> " + std::to_string(restart)});
     if (restart == kIdOk) expected.push_back("restart");
     EXPECT_EQ(face.log, expected);
     EXPECT_EQ(runCode, 0);
@@ -286,8 +288,8 @@ TEST_F(FlowTest, ACodeOutsideTheTableEndsAsAStop) {
   face.answers = {kIdOk};
   face.commands = {"実行"};
   Run([](CRecordingDlg& dialog) { dialog.forcedCode = [](int) { return 3; }; });
-  EXPECT_EQ(face.log, Joined(kBeforeTheRun, {"UpdateFont 0/2", "CProgressDialog closed", "WM_FONTCHANGE",
-                                             "CEndDialog 106"}));
+  EXPECT_EQ(face.log,
+            Joined(kBeforeTheRun, {"UpdateFont 0/2", "CProgressDialog closed", "WM_FONTCHANGE", "CEndDialog 106"}));
 }
 
 TEST_F(FlowTest, AStopDuringTheSearchIsAskedFirst) {

@@ -1,9 +1,9 @@
 // What the terminal face makes of texts: nothing outside reaches the terminal
 // raw, kanji take two columns, cuts keep the telling end, and the start
 // dialog's columns go side by side only where they fit.
-#include "app/terminal/TextLayout.h"
-
 #include <gtest/gtest.h>
+
+#include "app/terminal/TextLayout.h"
 
 namespace {
 
@@ -14,7 +14,9 @@ TEST(TextLayout, ControlCharactersAndBrokenBytesAreShownNotSent) {
   EXPECT_EQ(Escape("/a/\x1b]0;owned\x07/b"), "/a/\\x1b]0;owned\\x07/b");
   EXPECT_EQ(Escape("x\x7fy\tz"), "x\\x7fy\\x09z");
   // C1 controls (U+009B is a CSI on some terminals) and stray bytes.
-  EXPECT_EQ(Escape("a\xc2\x9b" "b"), "a\\xc2\\x9bb");
+  EXPECT_EQ(Escape("a\xc2\x9b"
+                   "b"),
+            "a\\xc2\\x9bb");
   EXPECT_EQ(Escape("\xff\xfe"), "\\xff\\xfe");
   EXPECT_EQ(Escape("\xe3\x83"), "\\xe3\\x83");
   // Line ends stay line ends; Japanese text is kept.

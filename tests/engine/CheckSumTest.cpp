@@ -54,8 +54,8 @@ int Recalc(COpenTypeManager& manager, const std::vector<std::uint8_t>& image, Pr
 
 TEST(RecalcCheckSum, RealFontsGetBackTheirOwnChecksums) {
   std::vector<std::vector<std::uint8_t>> fonts;
-  for (const char* path : {font_test::kStixRegular, font_test::kStixSizeOne, font_test::kLibertineRegular,
-                           font_test::kBiolinumKeyboard}) {
+  for (const char* path :
+       {font_test::kStixRegular, font_test::kStixSizeOne, font_test::kLibertineRegular, font_test::kBiolinumKeyboard}) {
     fonts.push_back(font_test::PackageFont(path));
   }
   fonts.push_back(font_test::NotoFace(3));
@@ -180,8 +180,12 @@ TEST(RecalcCheckSum, AHeadTableOutsideTheImageIsNoHeadTable) {
   const std::vector<std::uint8_t> good = SmallFont();
   const HeadPlace head = FindHead(good);
   const std::uint32_t size = static_cast<std::uint32_t>(good.size());
-  for (auto [offset, length] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
-           {size, 54}, {size - 8, 54}, {0xFFFFFFF8u, 54}, {head.offset, 0xFFFFFFFFu}, {size - 10, 10}, {head.offset, 11}}) {
+  for (auto [offset, length] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{{size, 54},
+                                                                                    {size - 8, 54},
+                                                                                    {0xFFFFFFF8u, 54},
+                                                                                    {head.offset, 0xFFFFFFFFu},
+                                                                                    {size - 10, 10},
+                                                                                    {head.offset, 11}}) {
     std::vector<std::uint8_t> bad = good;
     StoreU32(bad.data() + head.entry + 8, offset);
     StoreU32(bad.data() + head.entry + 12, length);

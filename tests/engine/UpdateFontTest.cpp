@@ -44,9 +44,10 @@ void SetReadOnly(const std::string& path, bool readOnly) {
 }
 
 std::vector<std::uint8_t> InstalledFont() {
-  return test_support::BuildFont({{"head", test_support::HeadTable(kOldRevision)},
-                                  {"maxp", {0, 0, 0x50, 0, 0, 3}},
-                                  {"name", test_support::NameTable({"(c)", "Kaku", "W3", "Kaku W3", "Kaku Gothic W3"})}});
+  return test_support::BuildFont(
+      {{"head", test_support::HeadTable(kOldRevision)},
+       {"maxp", {0, 0, 0x50, 0, 0, 3}},
+       {"name", test_support::NameTable({"(c)", "Kaku", "W3", "Kaku W3", "Kaku Gothic W3"})}});
 }
 
 // head replaced whole with the new revision, maxp kept, name kept; the same
@@ -54,10 +55,9 @@ std::vector<std::uint8_t> InstalledFont() {
 std::vector<std::uint8_t> Patch(const std::string& keptTag = "name") {
   std::vector<std::uint8_t> head = test_support::HeadTable(kNewRevision);
   const std::uint32_t nameLength = static_cast<std::uint32_t>(InstalledFont().size()) - 124;
-  return test_patch::Build(
-      "Kaku Gothic W3", kOldRevision, 124 + nameLength,
-      {test_patch::Diff("head", 0, 0, 54, 60, {}, {{0, head}}), test_patch::Keep("maxp", 1, 1, 6, 116),
-       test_patch::Keep(keptTag, 2, 2, nameLength, 124)});
+  return test_patch::Build("Kaku Gothic W3", kOldRevision, 124 + nameLength,
+                           {test_patch::Diff("head", 0, 0, 54, 60, {}, {{0, head}}),
+                            test_patch::Keep("maxp", 1, 1, 6, 116), test_patch::Keep(keptTag, 2, 2, nameLength, 124)});
 }
 
 class UpdateFontTest : public ::testing::Test {
@@ -109,7 +109,8 @@ class UpdateFontTest : public ::testing::Test {
     DeleteFolderCheckCtrl();
     CResFileCtrl::ReleaseUpdateList();
     m_resources = platform::MemoryResources();
-    m_resources.Add("INIFILE", 2000, Bytes("[UPDATE_FONT]\r\nMAXNUM=1\r\nFONT_PAFILE1=Kaku.pa\r\nFONT_RESNUM1=2001\r\n"));
+    m_resources.Add("INIFILE", 2000,
+                    Bytes("[UPDATE_FONT]\r\nMAXNUM=1\r\nFONT_PAFILE1=Kaku.pa\r\nFONT_RESNUM1=2001\r\n"));
     m_resources.Add("FONT_PA", 2001, std::move(patch));
     platform::SetResourceSource(&m_resources);
   }
@@ -128,7 +129,8 @@ class UpdateFontTest : public ::testing::Test {
   }
 
   bool NoTempFileLeft() const {
-    return std::none_of(m_created.begin(), m_created.end(), [](const std::string& p) { return platform::FileExists(p); });
+    return std::none_of(m_created.begin(), m_created.end(),
+                        [](const std::string& p) { return platform::FileExists(p); });
   }
 
   ScratchFolder m_folder;
@@ -236,13 +238,13 @@ TEST_F(UpdateFontTest, EveryFileOperationFailingInTurnLeavesAWholeFont) {
     const int code = Update(recorder, m_fontPath);
     platform::SetFileFaultHook({});
     const std::vector<std::uint8_t> now = test_support::ReadBytes(m_fontPath);
-    const char* state = now == revised   ? "revised, verified"
-                        : now != before  ? "DAMAGED"
-                        : code >= 12     ? "old, put back"
-                                         : "old, untouched";
+    const char* state = now == revised  ? "revised, verified"
+                        : now != before ? "DAMAGED"
+                        : code >= 12    ? "old, put back"
+                                        : "old, untouched";
     const int left = FilesLeft();
-    table << "| " << row.operation << " | " << (row.fault == Fault::Refuse ? "refused" : "cut short") << " | "
-          << code << " | " << state << " | " << left << " |\n";
+    table << "| " << row.operation << " | " << (row.fault == Fault::Refuse ? "refused" : "cut short") << " | " << code
+          << " | " << state << " | " << left << " |\n";
     EXPECT_EQ(code, row.code);
     EXPECT_EQ(now, row.revisedAfter ? revised : before);
     EXPECT_EQ(left, row.left);
@@ -343,10 +345,10 @@ TEST_F(UpdateFontTest, AFontTakesThePatchOfTheNameItMatchedNotTheFirstOfItsFileN
   // another font of that file name, the second for this one.
   const std::vector<std::uint8_t> ownPatch = Patch();
   const std::uint32_t nameLength = static_cast<std::uint32_t>(InstalledFont().size()) - 124;
-  std::vector<std::uint8_t> otherPatch = test_patch::Build(
-      "Kaku Mincho W3", kOldRevision, 124 + nameLength,
-      {test_patch::Diff("head", 0, 0, 54, 60, {}, {{0, test_support::HeadTable(0x00020000)}}),
-       test_patch::Keep("maxp", 1, 1, 6, 116), test_patch::Keep("name", 2, 2, nameLength, 124)});
+  std::vector<std::uint8_t> otherPatch =
+      test_patch::Build("Kaku Mincho W3", kOldRevision, 124 + nameLength,
+                        {test_patch::Diff("head", 0, 0, 54, 60, {}, {{0, test_support::HeadTable(0x00020000)}}),
+                         test_patch::Keep("maxp", 1, 1, 6, 116), test_patch::Keep("name", 2, 2, nameLength, 124)});
   DeleteFolderCheckCtrl();
   CResFileCtrl::ReleaseUpdateList();
   m_resources = platform::MemoryResources();

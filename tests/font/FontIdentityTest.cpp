@@ -135,8 +135,7 @@ TEST(FontIdentity, RevisionIsTheRawFixedPointValue) {
   EXPECT_EQ(one.revision, 65536u);
   EXPECT_EQ(one.name, "Font");
   EXPECT_EQ(IdentityOf(BuildFont({{"head", HeadTable(0x00010001)}, {"name", Names("Font")}})).revision, 65537u);
-  EXPECT_EQ(IdentityOf(BuildFont({{"head", HeadTable(0xFFFFFFFF)}, {"name", Names("Font")}})).revision,
-            0xFFFFFFFFu);
+  EXPECT_EQ(IdentityOf(BuildFont({{"head", HeadTable(0xFFFFFFFF)}, {"name", Names("Font")}})).revision, 0xFFFFFFFFu);
 }
 
 TEST(FontIdentity, TheFirstUsableEntryOfEachKindWins) {

@@ -37,8 +37,8 @@ std::vector<CraftedTable> TablesOf(const std::vector<std::uint8_t>& font) {
   for (std::size_t i = 0; i < count; ++i) {
     std::uint8_t tag[4];
     std::uint32_t checkSum, offset, length;
-    if (!reader.Seek(12 + 16 * i) || !reader.ReadTag(tag) || !reader.ReadU32(checkSum) ||
-        !reader.ReadU32(offset) || !reader.ReadU32(length) || !reader.Contains(offset, length)) {
+    if (!reader.Seek(12 + 16 * i) || !reader.ReadTag(tag) || !reader.ReadU32(checkSum) || !reader.ReadU32(offset) ||
+        !reader.ReadU32(length) || !reader.Contains(offset, length)) {
       return {};
     }
     tables.push_back({std::string(reinterpret_cast<const char*>(tag), 4),
@@ -48,13 +48,14 @@ std::vector<CraftedTable> TablesOf(const std::vector<std::uint8_t>& font) {
 }
 
 std::vector<CraftedTable> Without(std::vector<CraftedTable> tables, const std::vector<std::string>& tags) {
-  std::erase_if(tables, [&](const CraftedTable& t) { return std::find(tags.begin(), tags.end(), t.tag) != tags.end(); });
+  std::erase_if(tables,
+                [&](const CraftedTable& t) { return std::find(tags.begin(), tags.end(), t.tag) != tags.end(); });
   return tables;
 }
 
 int Load(COpenTypeFont& font, const std::vector<std::uint8_t>& bytes, ProgressRecorder* recorder = nullptr) {
-  return font.ReadFontImage(bytes, "/fonts/Sample Font.otf", recorder ? ProgressRecorder::Callback : nullptr,
-                            recorder, 1, 0);
+  return font.ReadFontImage(bytes, "/fonts/Sample Font.otf", recorder ? ProgressRecorder::Callback : nullptr, recorder,
+                            1, 0);
 }
 
 // Every table object agrees with its directory entry and points at its bytes

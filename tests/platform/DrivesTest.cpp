@@ -78,10 +78,10 @@ TEST(FolderListing, ListsATreeWithFoldersAndReadOnlyFiles) {
   const char sep = platform::kPathSeparator;
   Touch(root + "font.otf");
   Touch(root + "locked.otf");
-  std::filesystem::permissions(root + "locked.otf",
-                               std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                   std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
+  std::filesystem::permissions(
+      root + "locked.otf",
+      std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+      std::filesystem::perm_options::remove);
   std::string deep = root;
   std::string relative;
   std::map<std::string, Seen> expected = {{"font.otf", {false, false}}, {"locked.otf", {false, true}}};

@@ -38,10 +38,10 @@ bool WriteNew(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 }
 
 void MakeReadOnly(const std::string& path) {
-  std::filesystem::permissions(path,
-                               std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                   std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
+  std::filesystem::permissions(
+      path,
+      std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+      std::filesystem::perm_options::remove);
 }
 
 // Installs a fault hook for one test and removes it again.
@@ -227,10 +227,10 @@ TEST(FileFaults, EveryOperationCanBeRefused) {
   EXPECT_FALSE(platform::RemoveFile(existing));
 
   const std::vector<std::pair<FileOp, std::string>> expected = {{FileOp::Open, existing},
-                                                                 {FileOp::Create, scratch.File("new.tmp")},
-                                                                 {FileOp::Create, existing},
-                                                                 {FileOp::Copy, scratch.File("copy.otf")},
-                                                                 {FileOp::Delete, existing}};
+                                                                {FileOp::Create, scratch.File("new.tmp")},
+                                                                {FileOp::Create, existing},
+                                                                {FileOp::Copy, scratch.File("copy.otf")},
+                                                                {FileOp::Delete, existing}};
   EXPECT_EQ(asked, expected);
   platform::SetFileFaultHook(nullptr);
   EXPECT_EQ(ReadBytes(existing), Pattern(64, 1));

@@ -16,12 +16,12 @@ using platform::ReadProfileString;
 
 // "・ヴェルドマーク" and other Shift-JIS texts.
 const std::string kVeldmarkLine = "\x81\x45\x83\x94\x83\x46\x83\x8b\x83\x68\x83\x7d\x81\x5b\x83\x4e";
-const std::string kKey = "\x83\x4c\x81\x5b";         // "キー"
-const std::string kA = "\x83\x41";                    // "ア": trail byte 'A'
-const std::string kDi = "\x83\x61";                   // "ヂ": trail byte 'a'
-const std::string kSo = "\x83\x5c";                   // "ソ": trail byte '\'
-const std::string kZo = "\x83\x5d";                   // "ゾ": trail byte ']'
-const std::string kIdeographicSpace = "\x81\x40";     // "　"
+const std::string kKey = "\x83\x4c\x81\x5b";       // "キー"
+const std::string kA = "\x83\x41";                 // "ア": trail byte 'A'
+const std::string kDi = "\x83\x61";                // "ヂ": trail byte 'a'
+const std::string kSo = "\x83\x5c";                // "ソ": trail byte '\'
+const std::string kZo = "\x83\x5d";                // "ゾ": trail byte ']'
+const std::string kIdeographicSpace = "\x81\x40";  // "　"
 
 class Ini : public ::testing::Test {
  protected:
@@ -42,10 +42,16 @@ class Ini : public ::testing::Test {
 };
 
 TEST_F(Ini, ReadsTheUpdateListAsShipped) {
-  Write("[UPDATE_FONT]\r\nMAXNUM=2\r\nFONT_PAFILE1=VM-Gothic-Bold.pa\r\nFONT_RESNUM1=2001\r\n"
-        "FONT_PAFILE2=" + kSo + "-Light.pa\r\nFONT_RESNUM2=2002\r\n\r\n"
-        "[UPDATE_STARTDLG_STRING]\r\nMAIN_TEXTTITLE=" + kVeldmarkLine + "\r\nMAXNUM=59\r\n"
-        "FONT_TEXTTITLE1=" + kVeldmarkLine + " Bold\r\n");
+  Write(
+      "[UPDATE_FONT]\r\nMAXNUM=2\r\nFONT_PAFILE1=VM-Gothic-Bold.pa\r\nFONT_RESNUM1=2001\r\n"
+      "FONT_PAFILE2=" +
+      kSo +
+      "-Light.pa\r\nFONT_RESNUM2=2002\r\n\r\n"
+      "[UPDATE_STARTDLG_STRING]\r\nMAIN_TEXTTITLE=" +
+      kVeldmarkLine +
+      "\r\nMAXNUM=59\r\n"
+      "FONT_TEXTTITLE1=" +
+      kVeldmarkLine + " Bold\r\n");
   EXPECT_EQ(Get("UPDATE_FONT", "MAXNUM"), "2");
   EXPECT_EQ(GetInt("UPDATE_FONT", "MAXNUM"), 2);
   EXPECT_EQ(Get("UPDATE_FONT", "FONT_PAFILE1"), "VM-Gothic-Bold.pa");
@@ -70,12 +76,20 @@ TEST_F(Ini, NamesIgnoreCaseAndSurroundingBlanks) {
 }
 
 TEST_F(Ini, ValuesLoseSurroundingBlanksAndNothingElse) {
-  Write("[S]\r\nSPACED=  two  words \t \r\nCONTROL=\v\f\x1a" "v\x1a\f\v\r\n"
-        "SEPARATOR=\x1c" "v\x1c\r\nWIDE=" + kIdeographicSpace + "v" + kIdeographicSpace + "\r\n"
-        "ZERO=ab" + std::string(1, '\0') + "cd\r\n;COMMENT=kept\r\n");
+  Write(
+      "[S]\r\nSPACED=  two  words \t \r\nCONTROL=\v\f\x1a"
+      "v\x1a\f\v\r\n"
+      "SEPARATOR=\x1c"
+      "v\x1c\r\nWIDE=" +
+      kIdeographicSpace + "v" + kIdeographicSpace +
+      "\r\n"
+      "ZERO=ab" +
+      std::string(1, '\0') + "cd\r\n;COMMENT=kept\r\n");
   EXPECT_EQ(Get("S", "SPACED"), "two  words");
   EXPECT_EQ(Get("S", "CONTROL"), "v");
-  EXPECT_EQ(Get("S", "SEPARATOR"), "\x1c" "v\x1c");
+  EXPECT_EQ(Get("S", "SEPARATOR"),
+            "\x1c"
+            "v\x1c");
   EXPECT_EQ(Get("S", "WIDE"), kIdeographicSpace + "v" + kIdeographicSpace);
   EXPECT_EQ(Get("S", "ZERO"), "ab");
   EXPECT_EQ(Get("S", ";COMMENT"), "kept");  // a comment line is only a key nobody asks for
@@ -101,8 +115,10 @@ TEST_F(Ini, MissingValuesGiveTheDefault) {
 }
 
 TEST_F(Ini, OnePairOfSurroundingQuotesGoes) {
-  Write("[Q]\r\nDOUBLE=\"quoted\"\r\nSINGLE='single'\r\nOPEN=\"open\r\nLONE=\"\r\nEMPTY=\"\"\r\n"
-        "INNER=\"a\"b\"\r\nSPACED= \" in \" \r\nMIXED=\"mixed'\r\nKANA=\"" + kVeldmarkLine + "\"\r\n");
+  Write(
+      "[Q]\r\nDOUBLE=\"quoted\"\r\nSINGLE='single'\r\nOPEN=\"open\r\nLONE=\"\r\nEMPTY=\"\"\r\n"
+      "INNER=\"a\"b\"\r\nSPACED= \" in \" \r\nMIXED=\"mixed'\r\nKANA=\"" +
+      kVeldmarkLine + "\"\r\n");
   EXPECT_EQ(Get("Q", "DOUBLE"), "quoted");
   EXPECT_EQ(Get("Q", "SINGLE"), "single");
   EXPECT_EQ(Get("Q", "OPEN"), "\"open");
@@ -115,8 +131,9 @@ TEST_F(Ini, OnePairOfSurroundingQuotesGoes) {
 }
 
 TEST_F(Ini, FirstSectionAndFirstKeyOfANameWin) {
-  Write("[UPDATE_FONT]\r\nMAXNUM=381\r\nDUP=first\r\nDUP=second\r\n[OTHER]\r\nX=1\r\n"
-        "[update_font]\r\nMAXNUM=999\r\nONLYSECOND=2\r\n");
+  Write(
+      "[UPDATE_FONT]\r\nMAXNUM=381\r\nDUP=first\r\nDUP=second\r\n[OTHER]\r\nX=1\r\n"
+      "[update_font]\r\nMAXNUM=999\r\nONLYSECOND=2\r\n");
   EXPECT_EQ(Get("UPDATE_FONT", "DUP"), "first");
   EXPECT_EQ(GetInt("UPDATE_FONT", "MAXNUM"), 381);
   EXPECT_EQ(Get("UPDATE_FONT", "ONLYSECOND", "none"), "none");
@@ -168,11 +185,12 @@ TEST_F(Ini, ValuesAreCutToTheBuffer) {
 }
 
 TEST_F(Ini, IntegersAreReadAsTheSystemReadsThem) {
-  Write("[I]\nPLAIN=381\nNEGATIVE=  -5\nPLUS=+7\nTRAILING=12abc\nLETTERS=abc\nHEX=0x1A\nUPPERX=0X1A\n"
-        "LEADINGZERO=010\nBINARY=0b11\nOCTAL=0o17\nALLONES=4294967295\nWRAPS=99999999999\n"
-        "SPACEDSIGN=- 5\nQUOTED=\"42\"\nLONG=0000000000000000000000000000000000042\n"
-        "WIDEDIGITS=\x82\x50\x82\x51\nNEGHEX=-0x10\nOVER=2147483648\nSINGLEQUOTED='-8'\nHEXONLY=0x\n"
-        "TWONUMBERS=1 2\n");
+  Write(
+      "[I]\nPLAIN=381\nNEGATIVE=  -5\nPLUS=+7\nTRAILING=12abc\nLETTERS=abc\nHEX=0x1A\nUPPERX=0X1A\n"
+      "LEADINGZERO=010\nBINARY=0b11\nOCTAL=0o17\nALLONES=4294967295\nWRAPS=99999999999\n"
+      "SPACEDSIGN=- 5\nQUOTED=\"42\"\nLONG=0000000000000000000000000000000000042\n"
+      "WIDEDIGITS=\x82\x50\x82\x51\nNEGHEX=-0x10\nOVER=2147483648\nSINGLEQUOTED='-8'\nHEXONLY=0x\n"
+      "TWONUMBERS=1 2\n");
   EXPECT_EQ(GetInt("I", "PLAIN"), 381);
   EXPECT_EQ(GetInt("I", "NEGATIVE"), -5);
   EXPECT_EQ(GetInt("I", "PLUS"), 7);

@@ -53,15 +53,15 @@ TEST(MountTable, ADesktopHasItsDisksButNotItsPseudoNetworkOrRemovableOnes) {
 TEST(MountTable, EveryFolderIsWalkedFromOneDriveOnly) {
   const std::string table =
       "1 0 8:3 / / rw - ext4 /dev/sda3 rw\n"
-      "2 1 8:3 /srv/data /data rw - ext4 /dev/sda3 rw\n"       // inside / of the same disk
+      "2 1 8:3 /srv/data /data rw - ext4 /dev/sda3 rw\n"  // inside / of the same disk
       "3 1 8:4 /a /x rw - xfs /dev/sda4 rw\n"
-      "4 1 8:4 /b /y rw - xfs /dev/sda4 rw\n"                  // a different folder of that disk
-      "5 1 8:4 /a /x2 rw - xfs /dev/sda4 rw\n"                 // the same folder again
-      "6 1 8:5 /sub /p rw - ext4 /dev/sda5 rw\n"               // covered by the next one
+      "4 1 8:4 /b /y rw - xfs /dev/sda4 rw\n"     // a different folder of that disk
+      "5 1 8:4 /a /x2 rw - xfs /dev/sda4 rw\n"    // the same folder again
+      "6 1 8:5 /sub /p rw - ext4 /dev/sda5 rw\n"  // covered by the next one
       "7 1 8:5 / /q rw - ext4 /dev/sda5 rw\n"
       "8 1 8:6 /deep/er /r rw - ext4 /dev/sda6 rw\n"
       "9 1 8:6 /deep /s rw - ext4 /dev/sda6 rw\n"
-      "10 1 8:6 /deeper /t rw - ext4 /dev/sda6 rw\n";         // a name that only begins like /deep
+      "10 1 8:6 /deeper /t rw - ext4 /dev/sda6 rw\n";  // a name that only begins like /deep
   EXPECT_EQ(Choose(table), (Roots{"/", "/x/", "/y/", "/q/", "/s/", "/t/"}));
 }
 

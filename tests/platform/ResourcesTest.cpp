@@ -56,8 +56,8 @@ TEST(Resources, AnUpdateDataFolderGivesTheSameBlocksAsTheExecutable) {
   platform::MemoryResources memory;
   std::string error;
   ASSERT_TRUE(memory.LoadUpdateDataFolder(test_support::SourcePath("tests/platform/data"), error)) << error;
-  for (const auto& [type, number] : std::vector<std::pair<const char*, std::uint16_t>>{
-           {"INIFILE", 2000}, {"FONT_PA", 2001}, {"DLNAMES", 1}}) {
+  for (const auto& [type, number] :
+       std::vector<std::pair<const char*, std::uint16_t>>{{"INIFILE", 2000}, {"FONT_PA", 2001}, {"DLNAMES", 1}}) {
     ResourceBytes own, loaded;
     ASSERT_TRUE(LoadOwnResource(type, number, own)) << type << number;
     ASSERT_TRUE(memory.Find(type, number, loaded)) << type << number;

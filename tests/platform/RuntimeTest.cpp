@@ -105,7 +105,10 @@ TEST(Runtime, PumpingEmptiesTheMessageQueue) {
 
 TEST(SplitPath, EveryBackslashSeparatesOnLinux) {
   // Linux names are UTF-8, where no byte of a character is 0x5C.
-  ExpectSplit({"\x83\x5c" "a.otf", "", "\x83\x5c", "a", ".otf"});
+  ExpectSplit(
+      {"\x83\x5c"
+       "a.otf",
+       "", "\x83\x5c", "a", ".otf"});
   EXPECT_FALSE(platform::IsLeadByte(0x83));
   EXPECT_EQ(std::string("ソ"), "\xe3\x82\xbd");
 }

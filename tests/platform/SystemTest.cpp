@@ -150,7 +150,8 @@ TEST(SingleInstanceLockChild, SeesWhatItIsToldToSee) {
 unsigned PeMachine(const std::string& path) {
   std::vector<std::uint8_t> bytes;
   if (!platform::ReadWholeFile(path, bytes) || bytes.size() < 0x40) return 0;
-  const std::size_t header = bytes[0x3C] | bytes[0x3D] << 8 | bytes[0x3E] << 16 | static_cast<std::size_t>(bytes[0x3F]) << 24;
+  const std::size_t header =
+      bytes[0x3C] | bytes[0x3D] << 8 | bytes[0x3E] << 16 | static_cast<std::size_t>(bytes[0x3F]) << 24;
   if (header > bytes.size() - 6) return 0;
   return bytes[header + 4] | bytes[header + 5] << 8;
 }
@@ -249,8 +250,10 @@ TEST(FontCache, FontconfigCachesOfTheUserAreListed) {
 
   std::vector<std::string> mine;
   for (const std::string& file : files) {
-    if (file.compare(0, scratch.Path().size(), scratch.Path()) == 0) mine.push_back(file);
-    else EXPECT_EQ(file.compare(0, 22, "/var/cache/fontconfig/"), 0) << file;
+    if (file.compare(0, scratch.Path().size(), scratch.Path()) == 0)
+      mine.push_back(file);
+    else
+      EXPECT_EQ(file.compare(0, 22, "/var/cache/fontconfig/"), 0) << file;
   }
   EXPECT_EQ(mine, std::vector<std::string>{cache});
 }

@@ -1,7 +1,5 @@
 // The font search: which files it matches, how deep it goes, what it reports
 // and which download copies it collects, on real folder trees.
-#include "search/FolderCheckCtrl.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +10,7 @@
 #include "patch/ResFileCtrl.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
+#include "search/FolderCheckCtrl.h"
 #include "tests/support/FontBuilder.h"
 #include "tests/support/TestFiles.h"
 
@@ -52,8 +51,10 @@ class SearchTest : public ::testing::Test {
     std::string ini = "[UPDATE_FONT]\r\nMAXNUM=" + std::to_string(entries.size()) + "\r\n";
     for (std::size_t i = 0; i < entries.size(); ++i) {
       const std::string n = std::to_string(i + 1);
-      ini += "FONT_PAFILE" + n + "=" + entries[i].file + "\r\nFONT_RESNUM" + n + "=" + std::to_string(2001 + i) + "\r\n";
-      m_resources.Add("FONT_PA", static_cast<std::uint16_t>(2001 + i), PatchHeader(entries[i].fontName, entries[i].revision));
+      ini +=
+          "FONT_PAFILE" + n + "=" + entries[i].file + "\r\nFONT_RESNUM" + n + "=" + std::to_string(2001 + i) + "\r\n";
+      m_resources.Add("FONT_PA", static_cast<std::uint16_t>(2001 + i),
+                      PatchHeader(entries[i].fontName, entries[i].revision));
     }
     m_resources.Add("INIFILE", 2000, Bytes(ini));
     if (!downloadNames.empty()) m_resources.Add("DLNAMES", 1, Bytes(downloadNames));
@@ -142,9 +143,10 @@ TEST_F(SearchTest, TheFontItselfMustCarryTheNameAndRevisionOfThePatch) {
 TEST_F(SearchTest, ReadOnlyFontsAreNeverFound) {
   Install({{"Kaku.pa", "Kaku Gothic", kRevision}});
   const std::string path = Put("Kaku.otf", Font("Kaku Gothic", kRevision));
-  std::filesystem::permissions(path, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                         std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
+  std::filesystem::permissions(
+      path,
+      std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+      std::filesystem::perm_options::remove);
   GetFolderCheckCtrl()->WalkFolder(m_root.Path(), nullptr, nullptr, 0);
   EXPECT_TRUE(FoundPaths().empty());
 }
@@ -213,8 +215,9 @@ TEST_F(SearchTest, DownloadCopiesAreCollectedOnlyBelowTheMakersDownloadFolders) 
   std::vector<std::string> copies = search->downloadCopies;
   std::sort(copies.begin(), copies.end());
   const std::string u = m_root.Path() + "u" + s;
-  EXPECT_EQ(copies, (std::vector<std::string>{u + "Quillory" + s + "Fonts" + s + "Download" + s + "add" + s + "sub" + s + "67890",
-                                              u + "Veldmark" + s + "Fonts" + s + "Download" + s + "add" + s + "12345"}));
+  EXPECT_EQ(copies, (std::vector<std::string>{
+                        u + "Quillory" + s + "Fonts" + s + "Download" + s + "add" + s + "sub" + s + "67890",
+                        u + "Veldmark" + s + "Fonts" + s + "Download" + s + "add" + s + "12345"}));
 }
 
 TEST_F(SearchTest, EveryDriveIsReportedBeforeAnyFolderIsWalked) {

@@ -19,7 +19,8 @@ void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t valu
   StoreU32(bytes.data() + at, value);
 }
 
-std::vector<std::uint8_t> BuildFont(const std::vector<CraftedTable>& tables, const std::vector<std::size_t>& fileOrder) {
+std::vector<std::uint8_t> BuildFont(const std::vector<CraftedTable>& tables,
+                                    const std::vector<std::size_t>& fileOrder) {
   std::vector<std::size_t> order = fileOrder;
   if (order.empty()) {
     for (std::size_t i = 0; i < tables.size(); ++i) order.push_back(i);
@@ -85,9 +86,9 @@ std::vector<std::uint8_t> ExtractCollectionFace(const std::vector<std::uint8_t>&
   CByteReader reader(collection);
   std::uint8_t tag[4];
   std::uint32_t version = 0, faces = 0, faceOffset = 0;
-  if (!reader.ReadTag(tag) || std::memcmp(tag, "ttcf", 4) != 0 || !reader.ReadU32(version) ||
-      !reader.ReadU32(faces) || index >= faces || !reader.Skip(4 * std::size_t{index}) ||
-      !reader.ReadU32(faceOffset) || !reader.Seek(faceOffset)) {
+  if (!reader.ReadTag(tag) || std::memcmp(tag, "ttcf", 4) != 0 || !reader.ReadU32(version) || !reader.ReadU32(faces) ||
+      index >= faces || !reader.Skip(4 * std::size_t{index}) || !reader.ReadU32(faceOffset) ||
+      !reader.Seek(faceOffset)) {
     return {};
   }
   std::uint32_t sfnt = 0;
@@ -99,8 +100,8 @@ std::vector<std::uint8_t> ExtractCollectionFace(const std::vector<std::uint8_t>&
   };
   std::vector<Entry> entries(count);
   for (Entry& e : entries) {
-    if (!reader.ReadTag(e.tag) || !reader.ReadU32(e.checkSum) || !reader.ReadU32(e.offset) || !reader.ReadU32(e.length) ||
-        !reader.Contains(e.offset, e.length)) {
+    if (!reader.ReadTag(e.tag) || !reader.ReadU32(e.checkSum) || !reader.ReadU32(e.offset) ||
+        !reader.ReadU32(e.length) || !reader.Contains(e.offset, e.length)) {
       return {};
     }
   }

@@ -24,7 +24,9 @@ std::string HostPath(const std::string& linuxPath) {
 #endif
 }
 
-std::string SourcePath(const std::string& relative) { return HostPath(std::string(TESSEL_SOURCE_DIR) + "/" + relative); }
+std::string SourcePath(const std::string& relative) {
+  return HostPath(std::string(TESSEL_SOURCE_DIR) + "/" + relative);
+}
 
 bool HostFileExists(const std::string& linuxPath) { return platform::FileExists(HostPath(linuxPath)); }
 

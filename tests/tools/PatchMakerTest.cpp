@@ -1,8 +1,6 @@
 // The patch maker on real and crafted font pairs: make, apply with the
 // updater's code, compare bytes; every patch checked against the layout rules
 // of shipped patches; and the fonts it must refuse.
-#include "tools/authoring/PatchMaker.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +15,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/tools/ToolsTestFonts.h"
 #include "tools/authoring/FontLayout.h"
+#include "tools/authoring/PatchMaker.h"
 #include "tools/authoring/UpdaterApply.h"
 
 namespace {
@@ -60,8 +59,7 @@ void ExpectShippedLayout(const Bytes& patch, const Bytes& oldImage, const Bytes&
   // multiple of 4; the file ends with the last one rounded up to 4.
   std::vector<const CSabunTagObject*> byOrder;
   for (const auto& record : data.records) byOrder.push_back(record.get());
-  std::sort(byOrder.begin(), byOrder.end(),
-            [](auto* a, auto* b) { return a->record.fileOrder < b->record.fileOrder; });
+  std::sort(byOrder.begin(), byOrder.end(), [](auto* a, auto* b) { return a->record.fileOrder < b->record.fileOrder; });
   std::uint64_t at = 12 + 16 * count;
   for (std::size_t k = 0; k < count; ++k) {
     EXPECT_EQ(byOrder[k]->record.fileOrder, k);
@@ -79,8 +77,8 @@ void ExpectShippedLayout(const Bytes& patch, const Bytes& oldImage, const Bytes&
     ASSERT_NE(oldTable, nullptr);
     ASSERT_NE(newTable, nullptr);
     EXPECT_EQ(record->record.newLength, newTable->length);
-    const bool same = oldTable->length == newTable->length &&
-                      std::memcmp(oldTable->data, newTable->data, newTable->length) == 0;
+    const bool same =
+        oldTable->length == newTable->length && std::memcmp(oldTable->data, newTable->data, newTable->length) == 0;
     if (record->record.dataOffset == 0) {
       EXPECT_TRUE(same) << record->tag << " kept though it changed";
       continue;
@@ -157,7 +155,7 @@ std::string Refusal(const Bytes& oldImage, const Bytes& newImage) {
 
 TEST(PatchMaker, CraftedPairUsesEveryForm) {
   const Bytes cff = tools_test::RandomBytes(6000, 1);
-  Bytes newCff(cff.begin() + 3000, cff.end());                 // the second half moves to the front
+  Bytes newCff(cff.begin() + 3000, cff.end());                   // the second half moves to the front
   newCff.insert(newCff.end(), cff.begin(), cff.begin() + 1000);  // then part of the first half
   const Bytes added = tools_test::RandomBytes(300, 2);           // then new outlines
   newCff.insert(newCff.end(), added.begin(), added.end());
@@ -345,7 +343,8 @@ TEST(PatchMaker, RefusesFontsItCannotPatch) {
     COpenTypeFont font;
     ASSERT_EQ(font.ReadFontImage(revised, "r.otf", nullptr, nullptr, 1, 0), 0);
     std::vector<test_support::CraftedTable> tables;
-    for (const auto& table : font.tables) tables.push_back({table->tagText, Bytes(table->data, table->data + table->length)});
+    for (const auto& table : font.tables)
+      tables.push_back({table->tagText, Bytes(table->data, table->data + table->length)});
     tables.insert(tables.begin(), {"GDEF", Bytes(12, 0)});
     withGdef = test_support::BuildFont(tables);
     tools_test::FixCheckSums(withGdef);
@@ -379,15 +378,15 @@ TEST(PatchMaker, WritesThePatchFileOnlyWhenMade) {
 
   MakeResult result;
   std::string error;
-  EXPECT_FALSE(authoring::MakePatchFile(folder.File("tt.otf"), folder.File("new.otf"), folder.File("bad.pa"), result,
-                                        error));
+  EXPECT_FALSE(
+      authoring::MakePatchFile(folder.File("tt.otf"), folder.File("new.otf"), folder.File("bad.pa"), result, error));
   EXPECT_FALSE(std::filesystem::exists(folder.File("bad.pa")));
   EXPECT_FALSE(authoring::MakePatchFile(folder.File("missing.otf"), folder.File("new.otf"), folder.File("bad.pa"),
                                         result, error));
   EXPECT_NE(error.find("missing.otf"), std::string::npos);
 
-  ASSERT_TRUE(authoring::MakePatchFile(folder.File("old.otf"), folder.File("new.otf"), folder.File("good.pa"), result,
-                                       error))
+  ASSERT_TRUE(
+      authoring::MakePatchFile(folder.File("old.otf"), folder.File("new.otf"), folder.File("good.pa"), result, error))
       << error;
   EXPECT_EQ(test_support::ReadBytes(folder.File("good.pa")), result.patch);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 4);  // no partial file left

@@ -1,14 +1,13 @@
 // The patch writer, read back by the updater's patch reader: header fields,
 // records in order, blocks back to back after the records, the patch ending
 // with the last block.
-#include "tools/authoring/PatchWriter.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "font/BigEndian.h"
 #include "patch/MakeSabunData.h"
+#include "tools/authoring/PatchWriter.h"
 
 namespace {
 

@@ -25,9 +25,8 @@ std::vector<std::string> Lines(const std::vector<std::uint8_t>& bytes) {
 }
 
 ToolRun SabunFont(const test_support::ScratchFolder& scratch, const std::string& fontPath) {
-  const std::string command = std::string("'") + SABUN_PATH + "' font '" + fontPath + "' >'" +
-                              scratch.File("out") + "' 2>'" + scratch.File("err") + "'; echo $? >'" +
-                              scratch.File("rc") + "'";
+  const std::string command = std::string("'") + SABUN_PATH + "' font '" + fontPath + "' >'" + scratch.File("out") +
+                              "' 2>'" + scratch.File("err") + "'; echo $? >'" + scratch.File("rc") + "'";
   ToolRun run;
   if (std::system(command.c_str()) != 0) return run;
   run.exitCode = std::atoi(Lines(test_support::ReadBytes(scratch.File("rc"))).at(0).c_str());
@@ -74,8 +73,7 @@ TEST(SabunFont, PackageFontsAreNamedButRefused) {
   test_support::ScratchFolder scratch;
   const ToolRun run = SabunFont(scratch, font_test::kStixRegular);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.out,
-            Concat({"name: STIXGeneral-Regular", "revision: 0x00011999", "load: 1"}, DirectoryLines(stix)));
+  EXPECT_EQ(run.out, Concat({"name: STIXGeneral-Regular", "revision: 0x00011999", "load: 1"}, DirectoryLines(stix)));
   EXPECT_EQ(run.out.size(), 3u + 13u);
   EXPECT_EQ(run.out[4], "FFTM 0x00056E50 0x0000001C 0x5695ECC0");
   ASSERT_EQ(run.err.size(), 1u);

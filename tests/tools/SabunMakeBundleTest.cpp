@@ -40,16 +40,16 @@ class SabunMakeBundle : public ::testing::Test {
 };
 
 TEST_F(SabunMakeBundle, MakeWritesACheckedPatch) {
-  const tools_test::SabunRun made = Run("make " + Path("pairs/old/VeldGothic-W3.otf") + " " + Path("pairs/new/VeldGothic-W3.otf") +
-                           " -o " + Path("VeldGothic-W3.pa"));
+  const tools_test::SabunRun made = Run("make " + Path("pairs/old/VeldGothic-W3.otf") + " " +
+                                        Path("pairs/new/VeldGothic-W3.otf") + " -o " + Path("VeldGothic-W3.pa"));
   ASSERT_EQ(made.code, 0) << made.err;
   EXPECT_NE(made.out.find("font name: Veld Gothic W3"), std::string::npos) << made.out;
   EXPECT_NE(made.out.find("CFF  difference"), std::string::npos) << made.out;
   EXPECT_NE(made.out.find("byte for byte"), std::string::npos) << made.out;
   Bytes revised;
   std::string error;
-  ASSERT_TRUE(authoring::ApplyWithUpdater(m_old, test_support::ReadBytes(m_folder.File("VeldGothic-W3.pa")), revised,
-                                          error))
+  ASSERT_TRUE(
+      authoring::ApplyWithUpdater(m_old, test_support::ReadBytes(m_folder.File("VeldGothic-W3.pa")), revised, error))
       << error;
   EXPECT_EQ(revised, m_new);
 }
@@ -57,14 +57,14 @@ TEST_F(SabunMakeBundle, MakeWritesACheckedPatch) {
 TEST_F(SabunMakeBundle, MakeRefusesWithAReasonAndNoFile) {
   // The revised font given twice: it has the installed font's identity.
   const tools_test::SabunRun refused = Run("make " + Path("pairs/new/VeldGothic-W3.otf") + " " +
-                              Path("pairs/new/VeldGothic-W3.otf") + " -o " + Path("x.pa"));
+                                           Path("pairs/new/VeldGothic-W3.otf") + " -o " + Path("x.pa"));
   EXPECT_EQ(refused.code, 1);
   EXPECT_NE(refused.err.find("sabun make: "), std::string::npos);
   EXPECT_NE(refused.err.find("patch it twice"), std::string::npos) << refused.err;
   EXPECT_FALSE(fs::exists(m_folder.File("x.pa")));
 
-  const tools_test::SabunRun missing = Run("make " + Path("nothing.otf") + " " + Path("pairs/new/VeldGothic-W3.otf") + " -o " +
-                              Path("x.pa"));
+  const tools_test::SabunRun missing =
+      Run("make " + Path("nothing.otf") + " " + Path("pairs/new/VeldGothic-W3.otf") + " -o " + Path("x.pa"));
   EXPECT_EQ(missing.code, 1);
   EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
   EXPECT_FALSE(fs::exists(m_folder.File("x.pa")));
@@ -74,8 +74,8 @@ TEST_F(SabunMakeBundle, MakeRefusesWithAReasonAndNoFile) {
 
 TEST_F(SabunMakeBundle, BundleWritesTheUpdateDataFolder) {
   test_support::WriteBytes(m_folder.File("names.txt"), {'1', '2', '3', '4', '5', '\n'});
-  const tools_test::SabunRun bundled = Run("bundle " + Path("pairs") + " -o " + Path("data") + " --download-names " +
-                              Path("names.txt"));
+  const tools_test::SabunRun bundled =
+      Run("bundle " + Path("pairs") + " -o " + Path("data") + " --download-names " + Path("names.txt"));
   ASSERT_EQ(bundled.code, 0) << bundled.err;
   EXPECT_NE(bundled.out.find("VeldGothic-W3.otf: patch 2001"), std::string::npos) << bundled.out;
   EXPECT_TRUE(fs::exists(m_folder.File("data/update.ini")));

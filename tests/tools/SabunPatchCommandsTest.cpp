@@ -172,7 +172,8 @@ TEST_F(SabunTest, ApplyExitsWithTheUpdatersCodeAndAReason) {
   std::vector<Record> fewer = m_records;
   fewer.pop_back();
   test_support::WriteBytes(m_folder.File("bad.pa"), test_patch::Build("Veld-W3", 0x00010000, m_size, fewer));
-  tools_test::SabunRun run = Sabun("apply '" + m_oldPath + "' '" + m_folder.File("bad.pa") + "' -o '" + m_outPath + "'");
+  tools_test::SabunRun run =
+      Sabun("apply '" + m_oldPath + "' '" + m_folder.File("bad.pa") + "' -o '" + m_outPath + "'");
   EXPECT_EQ(run.code, 1);
   EXPECT_NE(run.err.find("does not fit this font"), std::string::npos) << run.err;
   EXPECT_TRUE(OtherFiles().empty());

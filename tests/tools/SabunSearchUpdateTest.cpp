@@ -21,7 +21,9 @@ const std::string kData = test_support::SourcePath("resources/demo");
 std::string Installed(const std::string& name) {
   return test_support::SourcePath("resources/demo/installed/" + name + ".otf.installed");
 }
-std::string Revised(const std::string& name) { return test_support::SourcePath("resources/demo/revised/" + name + ".otf"); }
+std::string Revised(const std::string& name) {
+  return test_support::SourcePath("resources/demo/revised/" + name + ".otf");
+}
 
 void Put(const ScratchFolder& root, const std::string& relative, const std::string& from) {
   const fs::path path = fs::path(root.Path()) / relative;

@@ -1,7 +1,5 @@
 // The table differ: what it finds, what it leaves to carried bytes, and that
 // every difference rebuilds the revised table exactly.
-#include "tools/authoring/TableDiffer.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +8,7 @@
 #include "font/OpenTypeFont.h"
 #include "tests/support/FontBuilder.h"
 #include "tests/support/TestFiles.h"
+#include "tools/authoring/TableDiffer.h"
 
 namespace {
 
@@ -162,9 +161,15 @@ TEST(TableDiffer, RandomEditsRebuildExactly) {
     for (int edit = 0; edit < 12; ++edit) {
       const std::size_t at = random() % edited.size();
       switch (random() % 3) {
-        case 0: edited[at] ^= 0x5A; break;
-        case 1: edited.insert(edited.begin() + static_cast<std::ptrdiff_t>(at), static_cast<std::uint8_t>(random())); break;
-        default: edited.erase(edited.begin() + static_cast<std::ptrdiff_t>(at)); break;
+        case 0:
+          edited[at] ^= 0x5A;
+          break;
+        case 1:
+          edited.insert(edited.begin() + static_cast<std::ptrdiff_t>(at), static_cast<std::uint8_t>(random()));
+          break;
+        default:
+          edited.erase(edited.begin() + static_cast<std::ptrdiff_t>(at));
+          break;
       }
     }
     DiffChecked(old, edited);
@@ -194,9 +199,9 @@ TEST(TableDiffer, RealGsubTables) {
   Bytes tables[2];
   for (std::uint32_t face = 0; face < 2; ++face) {
     COpenTypeFont font;
-    ASSERT_EQ(font.ReadFontImage(test_support::ExtractCollectionFace(collection, face), "face.otf", nullptr, nullptr,
-                                 1, 0),
-              0);
+    ASSERT_EQ(
+        font.ReadFontImage(test_support::ExtractCollectionFace(collection, face), "face.otf", nullptr, nullptr, 1, 0),
+        0);
     const CTagObject* gsub = font.FindTagObject("GSUB");
     ASSERT_NE(gsub, nullptr);
     tables[face].assign(gsub->data, gsub->data + gsub->length);

@@ -13,8 +13,8 @@
 namespace tools_test {
 
 Bytes MacNameTable(const std::string& family, const std::string& style, const std::string& fullName) {
-  return test_support::NameTable({"Copyright test fonts", family, style, fullName + ";1.000", fullName, "Version 1.000",
-                                  "TestFont-" + style});
+  return test_support::NameTable(
+      {"Copyright test fonts", family, style, fullName + ";1.000", fullName, "Version 1.000", "TestFont-" + style});
 }
 
 void FixCheckSums(Bytes& font) {

@@ -32,8 +32,7 @@ void FixCheckSums(Bytes& font);
 
 // A small 'OTTO' font with the tables a CFF font has; `cff` stands for the
 // outlines (the updater does not look inside them).
-Bytes SmallFont(const std::string& fullName, std::uint32_t revision, const Bytes& cff,
-                std::uint16_t numGlyphs = 100);
+Bytes SmallFont(const std::string& fullName, std::uint32_t revision, const Bytes& cff, std::uint16_t numGlyphs = 100);
 
 // Face `index` of a Noto CJK collection, with Macintosh names `fullName` and
 // revision `revision`. Empty when the package is not installed.

@@ -2,8 +2,6 @@
 // folder out, read back by the updater's own update list reader; and the
 // project's demo data, whose patches must turn its installed fonts into its
 // revised ones.
-#include "tools/authoring/UpdateBundle.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,6 +11,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/tools/ToolsTestFonts.h"
 #include "tools/authoring/TextCodes.h"
+#include "tools/authoring/UpdateBundle.h"
 #include "tools/authoring/UpdaterApply.h"
 
 namespace {
@@ -48,15 +47,15 @@ class CUpdateListOf {
   CResFileCtrl* m_list = nullptr;
 };
 
-void WritePair(const std::string& folder, const std::string& file, const std::string& family,
-               const std::string& style, std::uint32_t seed) {
+void WritePair(const std::string& folder, const std::string& file, const std::string& family, const std::string& style,
+               std::uint32_t seed) {
   const Bytes name = tools_test::MacNameTable(family, style, family + " " + style);
   const Bytes oldFont = tools_test::RebuildFont(
       tools_test::SmallFont("x", 0x00010000, tools_test::RandomBytes(2000, seed)), {{"name", name}});
   Bytes cff = tools_test::RandomBytes(2000, seed);
   cff[100] ^= 0xFF;
-  const Bytes newFont = tools_test::RebuildFont(tools_test::SmallFont("x", 0x00010000, cff), {{"name", name}},
-                                                0x00011000);
+  const Bytes newFont =
+      tools_test::RebuildFont(tools_test::SmallFont("x", 0x00010000, cff), {{"name", name}}, 0x00011000);
   fs::create_directories(folder + "/old");
   fs::create_directories(folder + "/new");
   test_support::WriteBytes(folder + "/old/" + file, oldFont);
@@ -77,8 +76,8 @@ TEST(UpdateBundle, PairFolderToUpdateDataTheUpdaterReads) {
   const std::string out = scratch.File("update-data");
   std::vector<authoring::BundledFont> bundled;
   std::vector<std::string> log;
-  ASSERT_TRUE(authoring::WriteBundle(input, out, [&](const std::string& line) { log.push_back(line); }, bundled,
-                                     error))
+  ASSERT_TRUE(authoring::WriteBundle(
+      input, out, [&](const std::string& line) { log.push_back(line); }, bundled, error))
       << error;
   ASSERT_EQ(bundled.size(), 3u);
   EXPECT_EQ(log.size(), 3u);

@@ -1,8 +1,6 @@
 // The update list text: code page 932, CRLF line ends, the keys the updater
 // reads, and the texts it could not read back as written; the start dialog's
 // font lines from real name tables.
-#include "tools/authoring/UpdateListWriter.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/Ini.h"
@@ -11,6 +9,7 @@
 #include "tests/tools/ToolsTestFonts.h"
 #include "tools/authoring/FamilyNames.h"
 #include "tools/authoring/TextCodes.h"
+#include "tools/authoring/UpdateListWriter.h"
 
 namespace {
 
@@ -128,13 +127,13 @@ TEST(FamilyNames, ReadsMacintoshRomanNames) {
 
 TEST(FamilyNames, OneLinePerFamily) {
   const std::vector<std::string> lines = authoring::BuildFontLines({{"Veld Gothic", "W3"},
-                                                                   {"Veld Mincho", "W3"},
-                                                                   {"Veld Gothic", "W6"},
-                                                                   {"Veld Round", "L"},
-                                                                   {"Veld Round", "R"},
-                                                                   {"Veld Round", "M"},
-                                                                   {"Veld Round", "B"},
-                                                                   {"Veld Round", "H"}});
+                                                                    {"Veld Mincho", "W3"},
+                                                                    {"Veld Gothic", "W6"},
+                                                                    {"Veld Round", "L"},
+                                                                    {"Veld Round", "R"},
+                                                                    {"Veld Round", "M"},
+                                                                    {"Veld Round", "B"},
+                                                                    {"Veld Round", "H"}});
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "・Veld Gothic W3/W6");
   EXPECT_EQ(lines[1], "・Veld Mincho W3");

@@ -160,8 +160,8 @@ std::string DescribeUnloadableFont(const std::vector<std::uint8_t>& image) {
   return {};
 }
 
-bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std::uint8_t>& newImage,
-               MakeResult& result, std::string& error) {
+bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std::uint8_t>& newImage, MakeResult& result,
+               std::string& error) {
   result = MakeResult{};
   for (const auto& [image, which] : {std::pair{&oldImage, "the installed font"}, {&newImage, "the revised font"}}) {
     const std::string reason = DescribeUnloadableFont(*image);
@@ -180,8 +180,7 @@ bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std:
 
   for (const auto& [font, which] : {std::pair{&oldFont, "the installed font"}, {&newFont, "the revised font"}}) {
     if (font->tables.size() > 255) {
-      error = std::string(which) + " has " + std::to_string(font->tables.size()) +
-              " tables; a patch holds at most 255";
+      error = std::string(which) + " has " + std::to_string(font->tables.size()) + " tables; a patch holds at most 255";
       return false;
     }
   }
@@ -189,8 +188,8 @@ bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std:
   // the installed font's tables and finds each by its tag.
   std::set<std::string> oldTags;
   std::set<std::string> newTags;
-  for (const auto& [font, tags, which] : {std::tuple{&oldFont, &oldTags, "the installed font"},
-                                          {&newFont, &newTags, "the revised font"}}) {
+  for (const auto& [font, tags, which] :
+       {std::tuple{&oldFont, &oldTags, "the installed font"}, {&newFont, &newTags, "the revised font"}}) {
     for (const auto& table : font->tables) {
       if (!tags->insert(table->tagText).second) {
         error = std::string(which) + " has table " + Quoted(table->tagText) +

@@ -23,9 +23,9 @@ struct TableReport {
 
 struct MakeResult {
   std::vector<std::uint8_t> patch;
-  std::string fontName;            // as the font search reads it from the installed font
-  std::uint32_t oldRevision = 0;   // head.fontRevision of the installed font
-  std::uint32_t newRevision = 0;   // head.fontRevision of the revised font
+  std::string fontName;             // as the font search reads it from the installed font
+  std::uint32_t oldRevision = 0;    // head.fontRevision of the installed font
+  std::uint32_t newRevision = 0;    // head.fontRevision of the revised font
   std::vector<TableReport> tables;  // in newIndex order
   // What the maker should know: the revised font's layout or checksums were
   // not those of a shipped font, so the patch lays it out anew.
@@ -41,8 +41,8 @@ struct MakeResult {
 // patched (not loadable 'OTTO' fonts with known tables only, different table
 // sets, no name the search can read, more than 255 tables, ...) or when the
 // check fails; nothing is returned then.
-bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std::uint8_t>& newImage,
-               MakeResult& result, std::string& error);
+bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std::uint8_t>& newImage, MakeResult& result,
+               std::string& error);
 
 // The same from files: reads `oldPath` and `newPath` and writes the patch to
 // `patchPath` only when it was made and checked (an existing file there is

@@ -88,8 +88,8 @@ bool WritePatch(const PatchHeader& header, const std::vector<PatchTable>& tables
   std::size_t blockOffset = kPatchHeaderSize + kPatchRecordSize * tables.size();
   for (const PatchTable& table : tables) {
     const std::uint32_t dataOffset = table.keep ? 0 : static_cast<std::uint32_t>(blockOffset);
-    ok = ok && out.Bytes(table.tag, 4) && out.U8(table.newIndex) && out.U8(table.fileOrder) &&
-         out.U32(dataOffset) && out.U32(table.newLength) && out.U32(table.newOffset);
+    ok = ok && out.Bytes(table.tag, 4) && out.U8(table.newIndex) && out.U8(table.fileOrder) && out.U32(dataOffset) &&
+         out.U32(table.newLength) && out.U32(table.newOffset);
     if (!table.keep) blockOffset += table.difference.BlockSize();
   }
   for (const PatchTable& table : tables) {

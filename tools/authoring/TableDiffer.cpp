@@ -181,8 +181,8 @@ TableDifference CTableDiffer::Diff(std::span<const std::uint8_t> newTable) const
       continue;
     }
     if (literalStart < i) {
-      pieces.push_back({static_cast<std::uint32_t>(literalStart), static_cast<std::uint32_t>(i - literalStart), 0,
-                        false});
+      pieces.push_back(
+          {static_cast<std::uint32_t>(literalStart), static_cast<std::uint32_t>(i - literalStart), 0, false});
     }
     pieces.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(length), src, true});
     i += length;

@@ -116,8 +116,9 @@ bool ReadManifest(const std::string& path, std::vector<BundleFont>& fonts, std::
     const std::vector<std::string> fields = SplitTabs(lines[i]);
     const std::string where = path + ":" + std::to_string(i + 1) + ": ";
     if (fields.size() < 3 || fields.size() > 4 || fields[0].empty() || fields[1].empty() || fields[2].empty()) {
-      error = where + "expected the installed file name, the installed font and the revised font, separated by "
-                      "tabs, and optionally the download name";
+      error = where +
+              "expected the installed file name, the installed font and the revised font, separated by "
+              "tabs, and optionally the download name";
       return false;
     }
     BundleFont font;
@@ -273,9 +274,8 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
     bundled.push_back(std::move(entry));
   }
 
-  list.title = input.title.empty()
-                   ? "下記" + std::to_string(input.fonts.size()) + "フォントが改訂対象です。"
-                   : input.title;
+  list.title =
+      input.title.empty() ? "下記" + std::to_string(input.fonts.size()) + "フォントが改訂対象です。" : input.title;
   list.lines = BuildFontLines(families);
   std::string ini;
   if (!WriteUpdateList(list, ini, error)) return false;

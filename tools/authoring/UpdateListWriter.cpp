@@ -6,8 +6,8 @@
 namespace authoring {
 namespace {
 
-constexpr std::size_t kValueLimit = 254;   // the reader's buffers hold 254 bytes and a zero
-constexpr std::size_t kTitleLimit = 1023;  // "MAIN_TEXTTITLE" is read into 1,024 bytes
+constexpr std::size_t kValueLimit = 254;     // the reader's buffers hold 254 bytes and a zero
+constexpr std::size_t kTitleLimit = 1023;    // "MAIN_TEXTTITLE" is read into 1,024 bytes
 constexpr std::size_t kFileNameLimit = 255;  // the entry's "%s.otf" is formed in 256 bytes
 constexpr const char* kInstalledExtension = ".otf";
 
@@ -61,7 +61,8 @@ bool WriteUpdateList(const UpdateListContent& content, std::string& iniText, std
     const std::size_t extension = std::string(kInstalledExtension).size();
     if (name.size() <= extension || name.compare(name.size() - extension, extension, kInstalledExtension) != 0 ||
         name.find_first_of("/\\:") != std::string::npos) {
-      error = "the installed file name \"" + name + "\" must be a file name ending in \".otf\" (the updater looks "
+      error = "the installed file name \"" + name +
+              "\" must be a file name ending in \".otf\" (the updater looks "
               "only for that extension)";
       return false;
     }

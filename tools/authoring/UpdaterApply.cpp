@@ -6,9 +6,9 @@
 #include <system_error>
 
 #include "engine/OpenTypeManager.h"
+#include "font/ResultCode.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
-#include "font/ResultCode.h"
 
 namespace authoring {
 namespace {
@@ -44,12 +44,18 @@ std::string FreshTempPath() {
 
 const char* DescribeBuildResult(int code) {
   switch (code) {
-    case result_code::kFailed: return "a table named by the patch is missing from the font, or the patch does not fit it";
-    case result_code::kStopped: return "the build was stopped";
-    case result_code::kPatchUnreadable: return "the patch cannot be read";
-    case result_code::kNoHeadTable: return "the revised font has no head table";
-    case result_code::kCannotWrite: return "the temporary file cannot be created";
-    default: return "the build failed";
+    case result_code::kFailed:
+      return "a table named by the patch is missing from the font, or the patch does not fit it";
+    case result_code::kStopped:
+      return "the build was stopped";
+    case result_code::kPatchUnreadable:
+      return "the patch cannot be read";
+    case result_code::kNoHeadTable:
+      return "the revised font has no head table";
+    case result_code::kCannotWrite:
+      return "the temporary file cannot be created";
+    default:
+      return "the build failed";
   }
 }
 

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "engine/OpenTypeManager.h"
+#include "font/ResultCode.h"
 #include "patch/MakeSabunData.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
 #include "platform/Runtime.h"
 #include "tools/sabun/Commands.h"
-#include "font/ResultCode.h"
 
 namespace {
 
@@ -152,8 +152,10 @@ int RunApplyCommand(const ApplyOptions& options) {
   }
   // The same check the updater makes of the copy it put in place.
   const int verified = manager->VerifyFontFile(options.outPath, manager->expectedFileSum);
-  if (verified == result_code::kRereadFailed) std::fprintf(stderr, "sabun apply: cannot read %s back\n", options.outPath.c_str());
-  if (verified == result_code::kVerifyMismatch) std::fprintf(stderr, "sabun apply: %s does not verify\n", options.outPath.c_str());
+  if (verified == result_code::kRereadFailed)
+    std::fprintf(stderr, "sabun apply: cannot read %s back\n", options.outPath.c_str());
+  if (verified == result_code::kVerifyMismatch)
+    std::fprintf(stderr, "sabun apply: %s does not verify\n", options.outPath.c_str());
   return verified;
 }
 

@@ -34,8 +34,7 @@ int RunBundleCommand(const BundleArguments& arguments) {
   }
   std::vector<authoring::BundledFont> bundled;
   const bool written = authoring::WriteBundle(
-      input, arguments.outFolder, [](const std::string& line) { std::printf("%s\n", line.c_str()); }, bundled,
-      error);
+      input, arguments.outFolder, [](const std::string& line) { std::printf("%s\n", line.c_str()); }, bundled, error);
   std::fflush(stdout);
   if (!written) {
     std::fprintf(stderr, "sabun bundle: %s (nothing was written)\n", error.c_str());

@@ -23,8 +23,8 @@ void PrintDirectory(const std::vector<std::uint8_t>& bytes) {
   for (std::size_t i = 0; i < header.numTables; ++i) {
     std::uint8_t tag[4];
     std::uint32_t checkSum = 0, offset = 0, length = 0;
-    if (!reader.Seek(kOffsetTableSize + kDirectoryEntrySize * i) || !reader.ReadTag(tag) ||
-        !reader.ReadU32(checkSum) || !reader.ReadU32(offset) || !reader.ReadU32(length)) {
+    if (!reader.Seek(kOffsetTableSize + kDirectoryEntrySize * i) || !reader.ReadTag(tag) || !reader.ReadU32(checkSum) ||
+        !reader.ReadU32(offset) || !reader.ReadU32(length)) {
       return;
     }
     std::printf("%s 0x%08X 0x%08X 0x%08X\n", PrintableTag(tag).c_str(), offset, length, checkSum);

@@ -18,9 +18,12 @@ struct MakeArguments {
 
 const char* FormName(authoring::TableForm form) {
   switch (form) {
-    case authoring::TableForm::kKeep: return "kept";
-    case authoring::TableForm::kReplaceWhole: return "replaced whole";
-    case authoring::TableForm::kDifference: return "difference";
+    case authoring::TableForm::kKeep:
+      return "kept";
+    case authoring::TableForm::kReplaceWhole:
+      return "replaced whole";
+    case authoring::TableForm::kDifference:
+      return "difference";
   }
   return "";
 }
@@ -29,11 +32,10 @@ void PrintResult(const authoring::MakeResult& result, const std::string& patchPa
   std::printf("font name: %s\n", result.fontName.c_str());
   std::printf("revision: 0x%08X -> 0x%08X\n", result.oldRevision, result.newRevision);
   for (const authoring::TableReport& table : result.tables) {
-    std::printf("  %-4s %-14s %10u -> %10u", table.tag.c_str(), FormName(table.form), table.oldLength,
-                table.newLength);
+    std::printf("  %-4s %-14s %10u -> %10u", table.tag.c_str(), FormName(table.form), table.oldLength, table.newLength);
     if (table.form != authoring::TableForm::kKeep) {
-      std::printf("  old segments %zu, new segments %zu, carried %zu, block %zu", table.oldSegments,
-                  table.newSegments, table.carriedBytes, table.blockSize);
+      std::printf("  old segments %zu, new segments %zu, carried %zu, block %zu", table.oldSegments, table.newSegments,
+                  table.carriedBytes, table.blockSize);
     }
     std::printf("\n");
   }

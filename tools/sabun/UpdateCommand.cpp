@@ -12,11 +12,11 @@
 
 #include "app/StringTable.h"
 #include "engine/OpenTypeManager.h"
+#include "font/ResultCode.h"
 #include "platform/Runtime.h"
 #include "search/FolderCheckCtrl.h"
 #include "tools/sabun/Commands.h"
 #include "tools/sabun/UpdateDataSource.h"
-#include "font/ResultCode.h"
 
 namespace {
 
@@ -74,13 +74,14 @@ int RunUpdateCommand(const UpdateOptions& options) {
     const std::string& path = options.fonts[static_cast<std::size_t>(i)];
     int code = 1;
     if (fonts[static_cast<std::size_t>(i)] == nullptr) {
-      std::printf("%s\t1\tthe update data has no patch for this font (its file name, name or revision do not "
-                  "match)\n",
-                  path.c_str());
+      std::printf(
+          "%s\t1\tthe update data has no patch for this font (its file name, name or revision do not "
+          "match)\n",
+          path.c_str());
     } else {
       COpenTypeManager manager;
-      code = manager.UpdateFont(path, fonts[static_cast<std::size_t>(i)]->expectedRevision, DrawProgress, &bar, count,
-                                i);
+      code =
+          manager.UpdateFont(path, fonts[static_cast<std::size_t>(i)]->expectedRevision, DrawProgress, &bar, count, i);
       if (bar.draw) std::fprintf(stderr, "\r\033[K");
       std::printf("%s\t%d\t%s\n", path.c_str(), code, ResultMessage(code, path).c_str());
     }
@@ -94,8 +95,9 @@ int RunUpdateCommand(const UpdateOptions& options) {
 
 void AddUpdateCommand(CLI::App& app) {
   CLI::App* command = app.add_subcommand(
-      "update", "revise installed fonts as the updater does (the update data's patches, replacement in one step, "
-                "verification); exits with the first non-zero result code");
+      "update",
+      "revise installed fonts as the updater does (the update data's patches, replacement in one step, "
+      "verification); exits with the first non-zero result code");
   auto options = std::make_shared<UpdateOptions>();
   command->add_option("--data", options->dataFolder, "the update data folder (sabun bundle's output)")->required();
   command->add_option("FONT", options->fonts, "installed font files")->required();
