@@ -1,6 +1,6 @@
 # The two commands of the quick start, `make run` and `make test`; the
-# demo's undo, `make demo-clean`; `make bench` and `make fuzz`.
-.PHONY: all deps build run test bench fuzz demo-clean clean
+# demo's undo, `make demo-clean`; `make bench`, `make fuzz` and `make format`.
+.PHONY: all deps build run test bench fuzz format demo-clean clean
 
 all: build
 
@@ -29,6 +29,10 @@ bench:
 fuzz:
 	@bash scripts/install-deps.sh fuzz
 	@bash scripts/fuzz.sh $(SECONDS)
+
+# Every C++ file formatted by .clang-format (make test checks it).
+format:
+	@bash scripts/check-format.sh --fix
 
 demo-clean:
 	@bash scripts/run-demo.sh --clean

@@ -16,7 +16,7 @@ set -euo pipefail
 
 linux_packages=(cmake make g++ libcli11-dev libdivsufsort-dev libncurses-dev)
 test_packages=(
-  python3 fontconfig locales tmux util-linux
+  python3 fontconfig locales tmux util-linux clang-format
   libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool imagemagick

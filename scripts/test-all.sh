@@ -2,7 +2,8 @@
 # Builds every preset and runs every test: Linux under ctest, once as it
 # ships and once with AddressSanitizer and UndefinedBehaviorSanitizer (fuzz
 # corpora replayed, each fuzz target run for a few seconds), the two Windows
-# builds under Wine (scripts/wine-run.sh). Ends with one line for the whole
+# builds under Wine (scripts/wine-run.sh); and the formatting of the C++
+# files (scripts/check-format.sh). Ends with one line for the whole
 # run, "N passed, N failed", where a preset that does not build counts as one
 # failure, so that a broken build never reads as success.
 set -uo pipefail
@@ -32,5 +33,12 @@ for preset in linux linux-asan win32 win64; do
   fi
   rm -f "$log"
 done
+echo "== format"
+if bash scripts/check-format.sh; then
+  passed=$((passed + 1))
+else
+  echo "== format: files differ from .clang-format (make format fixes them)"
+  failed=$((failed + 1))
+fi
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
