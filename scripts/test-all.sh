@@ -19,19 +19,39 @@ for preset in linux linux-asan win32 win64; do
     continue
   fi
   echo "== test $preset"
-  log=$(mktemp)
-  ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log"
-  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
-  if [ -n "$line" ]; then
-    total=$(echo "$line" | sed -E 's/.*out of ([0-9]+).*/\1/')
-    bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed.*/\1/')
-    passed=$((passed + total - bad))
-    failed=$((failed + bad))
-  elif ! grep -q 'No tests were found' "$log"; then
-    echo "== test $preset: ctest gave no summary"
-    failed=$((failed + 1))
-  fi
-  rm -f "$log"
+  # ctest's exit status says whether everything passed; its JUnit file gives
+  # the counts (build/<preset>/ctest-junit.xml).
+  junit="build/$preset/ctest-junit.xml"
+  rm -f "$junit"
+  ctest --preset "$preset" -j "$jobs" --output-junit "$PWD/$junit"
+  status=$?
+  counts=$(python3 - "$junit" <<'PY'
+import sys
+import xml.etree.ElementTree as ET
+try:
+    cases = ET.parse(sys.argv[1]).getroot().iter("testcase")
+except (OSError, ET.ParseError):
+    print("0 0")
+    sys.exit()
+good = bad = 0
+for case in cases:
+    status = case.get("status")
+    if status in ("disabled", "notrun"):
+        continue
+    if status == "run" and case.find("failure") is None:
+        good += 1
+    else:
+        bad += 1
+print(good, bad)
+PY
+)
+  read -r good bad <<<"$counts"
+  # A failing ctest with no failure counted (it could not run, or wrote no
+  # file) still counts as one.
+  if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then bad=1; fi
+  passed=$((passed + good))
+  failed=$((failed + bad))
+  echo "== test $preset: $good passed, $bad failed"
 done
 echo "== format"
 if bash scripts/check-format.sh; then
