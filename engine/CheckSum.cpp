@@ -8,6 +8,7 @@
 #include "font/BigEndian.h"
 #include "font/ByteReader.h"
 #include "font/FontWords.h"
+#include "font/HeadTable.h"
 #include "font/OpenTypeHeader.h"
 #include "font/ResultCode.h"
 #include "platform/Files.h"
@@ -16,7 +17,6 @@
 namespace {
 
 constexpr int kStep = 75;
-constexpr std::size_t kAdjustmentOffset = 8;  // head.checkSumAdjustment
 
 struct HeadEntry {
   std::size_t entryOffset = 0;
@@ -55,10 +55,10 @@ int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t 
   // A head table that the image does not hold, or too short to hold the
   // adjustment, counts as none: nothing outside the image is read or written.
   const bool haveHead = FindHeadEntry(image, numTables, head) && reader.Contains(head.offset, head.length) &&
-                        head.length >= kAdjustmentOffset + 4;
+                        head.length >= kHeadCheckSumAdjustmentOffset + 4;
   std::uint32_t adjustment = 0;
   if (haveHead) {
-    StoreU32(image.data() + head.offset + kAdjustmentOffset, 0);
+    StoreU32(image.data() + head.offset + kHeadCheckSumAdjustmentOffset, 0);
     // The table zero-padded, as every table's checksum is taken: the bytes
     // after it in the image may already be the next table's.
     const std::uint32_t headSum = CalcTableCheckSum(image.subspan(head.offset, head.length), head.length);
@@ -71,7 +71,7 @@ int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t 
     return result_code::kStopped;
   }
   if (!haveHead) return result_code::kNoHeadTable;
-  StoreU32(image.data() + head.offset + kAdjustmentOffset, adjustment);
+  StoreU32(image.data() + head.offset + kHeadCheckSumAdjustmentOffset, adjustment);
   return result_code::kDone;
 }
 

@@ -10,6 +10,9 @@
 #include "font/TagObject.h"
 
 constexpr std::size_t kHeadTableSize = 54;
+// checkSumAdjustment, the 32-bit field that makes the whole font sum to
+// 0xB1B0AFBA.
+constexpr std::size_t kHeadCheckSumAdjustmentOffset = 8;
 
 // The fields of a head table in their stored order, in host order except the
 // two dates, which keep their file bytes.

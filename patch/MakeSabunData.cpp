@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr std::uint8_t kPatchMagic[4] = {'V', 'K', 'T', 'P'};
-constexpr std::size_t kOldSegmentSize = 12;     // srcOffset, length, dstOffset
-constexpr std::size_t kNewSegmentHeadSize = 8;  // dstOffset, length
 constexpr const char* kPatchResourceType = "FONT_PA";
 
 }  // namespace
@@ -65,7 +62,7 @@ bool CSabunTagObject::ReadDifference(std::span<const std::uint8_t> block) {
   if (!reader.ReadS32(newCount)) return false;
   if (newCount > 0) {
     // Each new segment takes at least its 8-byte head.
-    if (reader.Remaining() / kNewSegmentHeadSize < static_cast<std::size_t>(newCount)) return false;
+    if (reader.Remaining() / kNewSegmentHeaderSize < static_cast<std::size_t>(newCount)) return false;
     for (std::int32_t k = 0; k < newCount; ++k) {
       std::uint32_t dstOffset = 0, length = 0;
       std::span<const std::uint8_t> bytes;
@@ -79,7 +76,7 @@ bool CSabunTagObject::ReadDifference(std::span<const std::uint8_t> block) {
 std::size_t CSabunTagObject::DifferenceSize() const {
   if (!hasDifference) return 0;
   std::size_t size = 4 + kOldSegmentSize * oldSegments.GetSize() + 4;
-  for (const auto& segment : newSegments) size += kNewSegmentHeadSize + segment->length;
+  for (const auto& segment : newSegments) size += kNewSegmentHeaderSize + segment->length;
   return size;
 }
 
@@ -98,12 +95,12 @@ bool CMakeSabunData::ReadPatchHeaderBytes(std::span<const std::uint8_t> bytes, s
   // candidate either.
   if (bytes.size() < kPatchHeaderSize) return false;
   if (std::memcmp(bytes.data(), kPatchMagic, 4) != 0) return false;
-  const char* stored = reinterpret_cast<const char*>(bytes.data() + 4);
+  const char* stored = reinterpret_cast<const char*>(bytes.data() + kPatchFontNameOffset);
   std::size_t nameLength = 0;
   while (nameLength < kPatchFontNameSize && stored[nameLength] != '\0') ++nameLength;
   CByteReader reader(bytes);
   std::uint32_t storedRevision = 0;
-  if (!reader.Seek(68) || !reader.ReadU32(storedRevision)) return false;
+  if (!reader.Seek(kPatchRevisionOffset) || !reader.ReadU32(storedRevision)) return false;
   name.assign(stored, nameLength);
   revision = storedRevision;
   return true;
@@ -125,7 +122,7 @@ bool CMakeSabunData::LoadPatchBytes(std::span<const std::uint8_t> bytes) {
   // is checked again so that a file handed to the tools is not taken for a
   // patch.
   if (bytes.size() < kPatchHeaderSize || std::memcmp(bytes.data(), kPatchMagic, 4) != 0) return false;
-  const std::size_t recordsEnd = kPatchHeaderSize + kPatchRecordSize * bytes[76];
+  const std::size_t recordsEnd = kPatchHeaderSize + kPatchRecordSize * bytes[kPatchTableCountOffset];
   if (recordsEnd > bytes.size()) return false;
 
   patchSize = static_cast<std::uint32_t>(bytes.size());

@@ -10,10 +10,7 @@
 
 #include "font/OpenTypeObject.h"
 #include "font/SortArray.h"
-
-constexpr std::size_t kPatchHeaderSize = 85;
-constexpr std::size_t kPatchRecordSize = 18;
-constexpr std::size_t kPatchFontNameSize = 64;
+#include "patch/PatchFormat.h"
 
 // One old segment: `length` bytes copied from `srcOffset` of the installed
 // table to `dstOffset` of the new table.

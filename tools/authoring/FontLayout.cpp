@@ -9,11 +9,10 @@
 
 #include "font/BigEndian.h"
 #include "font/FontWords.h"
+#include "font/HeadTable.h"
 
 namespace authoring {
 namespace {
-
-constexpr std::size_t kHeadAdjustmentOffset = 8;
 
 std::string TagName(const std::uint8_t (&tag)[4]) {
   std::string name(1, '\'');
@@ -109,13 +108,13 @@ std::vector<std::uint8_t> AssembleExpected(const FontLayout& layout, const std::
     if (place.newLength != 0) std::memcpy(image.data() + place.newOffset, table.data, place.newLength);
     if (head == nullptr && std::memcmp(table.tag, "head", 4) == 0) head = &place;
   }
-  if (head == nullptr || head->newLength < kHeadAdjustmentOffset + 4) return {};
+  if (head == nullptr || head->newLength < kHeadCheckSumAdjustmentOffset + 4) return {};
   std::uint8_t* headBytes = image.data() + head->newOffset;
-  StoreU32(headBytes + kHeadAdjustmentOffset, 0);
+  StoreU32(headBytes + kHeadCheckSumAdjustmentOffset, 0);
   const std::span<const std::uint8_t> headSpan(headBytes, AlignLength4(head->newLength));
   StoreU32(image.data() + kOffsetTableSize + kDirectoryEntrySize * head->newIndex + 4,
            CalcTableCheckSum(headSpan, head->newLength));
-  StoreU32(headBytes + kHeadAdjustmentOffset, kCheckSumMagic - SumFontWordsWithTail(image));
+  StoreU32(headBytes + kHeadCheckSumAdjustmentOffset, kCheckSumMagic - SumFontWordsWithTail(image));
   return image;
 }
 
@@ -124,21 +123,21 @@ bool ChecksumsAreRight(const COpenTypeFont& font, std::vector<std::string>& prob
   const CTagObject* head = font.FindTagObject("head");
   for (const auto& table : font.tables) {
     std::uint32_t sum = CalcTableCheckSum(table->Data(), table->length);
-    if (table.get() == head && table->length >= kHeadAdjustmentOffset + 4) {
+    if (table.get() == head && table->length >= kHeadCheckSumAdjustmentOffset + 4) {
       std::vector<std::uint8_t> copy(table->data, table->data + table->length);
-      StoreU32(copy.data() + kHeadAdjustmentOffset, 0);
+      StoreU32(copy.data() + kHeadCheckSumAdjustmentOffset, 0);
       sum = CalcTableCheckSum(copy, table->length);
     }
     if (sum != table->checkSum) {
       problems.push_back("the checksum of table " + TagName(table->tag) + " is wrong");
     }
   }
-  if (head == nullptr || head->length < kHeadAdjustmentOffset + 4) {
+  if (head == nullptr || head->length < kHeadCheckSumAdjustmentOffset + 4) {
     problems.push_back("there is no head table to carry checkSumAdjustment");
   } else {
     std::vector<std::uint8_t> copy(font.Image().begin(), font.Image().end());
-    StoreU32(copy.data() + head->offset + kHeadAdjustmentOffset, 0);
-    if (kCheckSumMagic - SumFontWordsWithTail(copy) != LoadU32(head->data + kHeadAdjustmentOffset)) {
+    StoreU32(copy.data() + head->offset + kHeadCheckSumAdjustmentOffset, 0);
+    if (kCheckSumMagic - SumFontWordsWithTail(copy) != LoadU32(head->data + kHeadCheckSumAdjustmentOffset)) {
       problems.push_back("head.checkSumAdjustment is wrong");
     }
   }

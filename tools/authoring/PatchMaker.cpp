@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "font/BigEndian.h"
+#include "font/HeadTable.h"
 #include "font/OpenTypeFont.h"
 #include "platform/Files.h"
 #include "tools/authoring/FontLayout.h"
@@ -20,8 +21,6 @@
 
 namespace authoring {
 namespace {
-
-constexpr std::size_t kHeadLength = 54;
 
 std::string TagText(const std::uint8_t* tag) { return std::string(reinterpret_cast<const char*>(tag), 4); }
 std::string Quoted(const std::string& tag) {
@@ -212,7 +211,7 @@ bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std:
     return false;
   }
   const CTagObject* newHead = newFont.FindTagObject("head");
-  if (newHead == nullptr || newHead->length < kHeadLength) {
+  if (newHead == nullptr || newHead->length < kHeadTableSize) {
     error = "the revised font's head table is missing or shorter than 54 bytes";
     return false;
   }

@@ -11,8 +11,6 @@
 namespace authoring {
 namespace {
 
-constexpr std::uint8_t kMagic[4] = {'V', 'K', 'T', 'P'};
-
 // Stores into a buffer whose size was computed beforehand; every store checks
 // the room it needs, so a miscount stops the writer instead of overrunning.
 class CPatchBuffer {
@@ -81,7 +79,7 @@ bool WritePatch(const PatchHeader& header, const std::vector<PatchTable>& tables
   std::uint8_t name[kPatchFontNameSize] = {};
   std::memcpy(name, header.fontName.data(), header.fontName.size());
   const std::uint8_t reserved[8] = {};
-  bool ok = out.Bytes(kMagic, 4) && out.Bytes(name, sizeof name) && out.U32(header.oldRevision) &&
+  bool ok = out.Bytes(kPatchMagic, 4) && out.Bytes(name, sizeof name) && out.U32(header.oldRevision) &&
             out.U32(header.newFileSize) && out.U8(static_cast<std::uint8_t>(tables.size())) &&
             out.Bytes(reserved, sizeof reserved);
 

@@ -8,11 +8,13 @@
 #include <span>
 #include <vector>
 
+#include "patch/PatchFormat.h"
+
 namespace authoring {
 
 // Bytes a patch spends on each segment besides its data.
-constexpr std::size_t kOldSegmentCost = 12;
-constexpr std::size_t kNewSegmentHeaderCost = 8;
+constexpr std::size_t kOldSegmentCost = kOldSegmentSize;
+constexpr std::size_t kNewSegmentHeaderCost = kNewSegmentHeaderSize;
 
 struct OldSegment {
   std::uint32_t srcOffset = 0;

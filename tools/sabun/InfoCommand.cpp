@@ -18,7 +18,7 @@ std::string RefusalReason(const std::vector<std::uint8_t>& bytes, const CMakeSab
   std::string name;
   std::uint32_t revision = 0;
   if (!CMakeSabunData::ReadPatchHeaderBytes(bytes, name, revision)) return "does not start with \"VKTP\"";
-  const std::size_t tableCount = bytes[76];
+  const std::size_t tableCount = bytes[kPatchTableCountOffset];
   if (kPatchHeaderSize + kPatchRecordSize * tableCount > bytes.size()) {
     return "its " + std::to_string(tableCount) + " table records run past its end";
   }
