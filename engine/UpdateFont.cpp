@@ -13,18 +13,6 @@
 
 namespace {
 
-constexpr int kTempNameAttempts = 512;
-
-// A temporary path under which nothing stands yet. BuildNewFont creates the
-// file exclusively, so a file that appears meanwhile is refused, not used.
-bool FreshTempPath(std::string& path) {
-  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    if (!platform::FormTempPath("", path)) return false;
-    if (!platform::FileExists(path)) return true;
-  }
-  return false;
-}
-
 // The patch of a found font: the candidate the search matched it with by its
 // font name and revision (also for a file named B_1.otf for B.otf), else its
 // candidate by file name and revision. The search's match comes first: two
@@ -59,7 +47,7 @@ int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expe
   // that could not be read, and nothing is written.
   std::uint16_t patchNumber = 0;
   std::string tempPath;
-  if (!FindPatchNumber(fontPath, expectedRevision, patchNumber) || !FreshTempPath(tempPath)) {
+  if (!FindPatchNumber(fontPath, expectedRevision, patchNumber) || !platform::FindFreshTempPath("", tempPath)) {
     COpenTypeFont::ReleaseFont();
     return result_code::kFailed;
   }

@@ -33,8 +33,12 @@ bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
 // Creates a new file at `path` and writes `size` bytes with one write. The
 // file must not exist yet, a link in its place is never followed, and nobody
 // else may open the file while it is written. On a failed write the partial
-// file is removed. False on any failure.
-bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size);
+// file is removed. False on any failure. On Linux the file is the owner's
+// alone (0600) unless `access` says it is an ordinary output file (0666
+// less the umask).
+enum class NewFileAccess { kOwnerOnly, kUsual };
+bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                  NewFileAccess access = NewFileAccess::kOwnerOnly);
 
 // Creates or truncates `path` and writes `size` bytes (the tools' outputs).
 bool WriteFileReplacing(const std::string& path, const std::uint8_t* data, std::size_t size);

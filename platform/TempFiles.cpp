@@ -1,10 +1,17 @@
-// Temporary files under fresh time-and-random names.
+// Fresh names from the time and a pseudo-random number.
 #include "platform/TempFiles.h"
 
 #include "platform/Files.h"
 #include "platform/Runtime.h"
 
 namespace platform {
+namespace {
+
+// The names are predictable, so another file may stand under one; a few
+// hundred draws of the random part find a free one.
+constexpr int kDraws = 512;
+
+}  // namespace
 
 bool FormTempPath(const char* suffix, std::string& path) {
   std::string folder;
@@ -13,17 +20,40 @@ bool FormTempPath(const char* suffix, std::string& path) {
   return true;
 }
 
-bool CreateTempFile(const char* suffix, const std::uint8_t* data, std::size_t size, std::string& path) {
-  // The names are predictable, so another file may stand under one; a few
-  // hundred draws of the random part find a free one.
-  for (int attempt = 0; attempt < 512; ++attempt) {
+bool FindFreshPath(const std::string& prefix, const std::string& suffix, std::string& path) {
+  for (int draw = 0; draw < kDraws; ++draw) {
+    std::string candidate = prefix + std::to_string(TimeSeconds()) + std::to_string(RandomNumber()) + suffix;
+    if (!FileExists(candidate)) {
+      path = std::move(candidate);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool FindFreshTempPath(const char* suffix, std::string& path) {
+  for (int draw = 0; draw < kDraws; ++draw) {
     std::string candidate;
     if (!FormTempPath(suffix, candidate)) return false;
-    if (FileExists(candidate)) continue;
+    if (!FileExists(candidate)) {
+      path = std::move(candidate);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CreateTempFile(const char* suffix, const std::uint8_t* data, std::size_t size, std::string& path) {
+  for (int draw = 0; draw < kDraws; ++draw) {
+    std::string candidate;
+    if (!FindFreshTempPath(suffix, candidate)) return false;
     if (WriteNewFile(candidate, data, size)) {
       path = candidate;
       return true;
     }
+    // Taken between the look and the creation: another name. Any other
+    // failure would only repeat.
+    if (!FileExists(candidate)) return false;
   }
   return false;
 }

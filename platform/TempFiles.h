@@ -1,5 +1,6 @@
-// Files in the temporary folder named from the time in seconds followed by a
-// pseudo-random number from 0 to 254 ("%ld%ld", then the suffix).
+// Fresh file names: a prefix, the time in seconds, a pseudo-random number and
+// a suffix ("%ld%ld" in the temporary folder, with the random part from 0 to
+// 254 there), drawn again while a file stands under the name.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,14 @@ namespace platform {
 // A fresh name in the temporary folder: the folder, the time, the random
 // number, `suffix`. False when there is no temporary folder that fits.
 bool FormTempPath(const char* suffix, std::string& path);
+
+// A name `prefix` + time + random number + `suffix` under which nothing
+// stands yet (a few hundred draws). Whoever creates the file must still
+// create it exclusively: another may take the name meanwhile.
+bool FindFreshPath(const std::string& prefix, const std::string& suffix, std::string& path);
+
+// The same in the temporary folder, with its random part from 0 to 254.
+bool FindFreshTempPath(const char* suffix, std::string& path);
 
 // Creates the file under a fresh name exclusively (never an existing file,
 // never through a link planted in the folder) and writes `size` bytes; on a

@@ -153,10 +153,11 @@ bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
   return true;
 }
 
-bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size, NewFileAccess access) {
   if (CheckFileFault(FileOp::Create, path) != Fault::None) return false;
   // O_EXCL with O_CREAT never follows a link planted at `path`.
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  const mode_t mode = access == NewFileAccess::kOwnerOnly ? 0600 : 0666;
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
   if (fd.Get() < 0) return false;
   if (!WriteWithFaults(fd.Get(), path, data, size) || !fd.Close()) {
     ::unlink(path.c_str());

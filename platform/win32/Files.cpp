@@ -110,7 +110,7 @@ bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
   return true;
 }
 
-bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t size, NewFileAccess /*access*/) {
   if (CheckFileFault(FileOp::Create, path) != Fault::None) return false;
   // CREATE_NEW fails on any existing name, a link included; no sharing keeps
   // everyone else out until the file is complete.

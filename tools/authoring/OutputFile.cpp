@@ -1,23 +1,13 @@
 // Complete-or-absent output files: write beside, then rename over.
 #include "tools/authoring/OutputFile.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
-namespace authoring {
+#include "platform/Files.h"
+#include "platform/TempFiles.h"
 
-bool WriteFreshFile(const std::string& path, const void* data, std::size_t size) {
-  // "x": the file is created here and now, never an existing one.
-  std::FILE* file = std::fopen(path.c_str(), "wbx");
-  if (file == nullptr) return false;
-  const bool written = (size == 0 || std::fwrite(data, 1, size, file) == size);
-  const bool closed = std::fclose(file) == 0;
-  if (written && closed) return true;
-  std::remove(path.c_str());
-  return false;
-}
+namespace authoring {
 
 bool WriteOutputFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
   namespace fs = std::filesystem;
@@ -27,9 +17,9 @@ bool WriteOutputFile(const std::string& path, const std::vector<std::uint8_t>& b
     error = path + " is a folder";
     return false;
   }
-  std::random_device seed;
-  const fs::path partial = target.parent_path() / (target.filename().string() + ".partial-" + std::to_string(seed()));
-  if (!WriteFreshFile(partial.string(), bytes.data(), bytes.size())) {
+  std::string partial;
+  if (!platform::FindFreshPath(path + ".partial-", "", partial) ||
+      !platform::WriteNewFile(partial, bytes.data(), bytes.size(), platform::NewFileAccess::kUsual)) {
     error = "cannot write " + path;
     return false;
   }

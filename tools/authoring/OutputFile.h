@@ -8,11 +8,6 @@
 
 namespace authoring {
 
-// Creates the file `path`, which must not exist yet, and writes `size`
-// bytes; the file gets the usual permissions of a user's file. On a failed
-// write the partial file is removed. False on any failure.
-bool WriteFreshFile(const std::string& path, const void* data, std::size_t size);
-
 // Writes `bytes` to a fresh file beside `path` and moves it over `path`, so
 // that `path` holds either what it held before or all of `bytes`. False with
 // a reason on failure (the fresh file is then removed).

@@ -3,13 +3,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <random>
 #include <set>
 #include <sstream>
 #include <system_error>
 
 #include "font/OpenTypeFont.h"
 #include "platform/Files.h"
+#include "platform/TempFiles.h"
 #include "tools/authoring/FamilyNames.h"
 #include "tools/authoring/OutputFile.h"
 #include "tools/authoring/UpdateListWriter.h"
@@ -93,7 +93,8 @@ class CStagingFolder {
 };
 
 bool WriteFile(const fs::path& path, const std::string& text, std::string& error) {
-  if (!WriteFreshFile(path.string(), text.data(), text.size())) {
+  if (!platform::WriteNewFile(path.string(), reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
+                              platform::NewFileAccess::kUsual)) {
     error = "cannot write " + path.string();
     return false;
   }
@@ -229,8 +230,13 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
     error = out.string() + " exists and is not an empty folder; choose a new one";
     return false;
   }
-  std::random_device seed;
-  CStagingFolder staging(out.parent_path() / (out.filename().string() + ".partial-" + std::to_string(seed())));
+  std::string stagingPath;
+  if (!platform::FindFreshPath((out.parent_path() / (out.filename().string() + ".partial-")).string(), "",
+                               stagingPath)) {
+    error = "no free name beside " + out.string();
+    return false;
+  }
+  CStagingFolder staging(stagingPath);
   if (!fs::create_directories(staging.Path() / "patches", failed)) {
     error = "cannot create " + staging.Path().string();
     return false;
@@ -258,7 +264,8 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
       return false;
     }
     const fs::path patchPath = staging.Path() / "patches" / (std::to_string(entry.patchNumber) + ".pa");
-    if (!WriteFreshFile(patchPath.string(), entry.made.patch.data(), entry.made.patch.size())) {
+    if (!platform::WriteNewFile(patchPath.string(), entry.made.patch.data(), entry.made.patch.size(),
+                                platform::NewFileAccess::kUsual)) {
       error = "cannot write " + patchPath.string();
       return false;
     }

@@ -2,13 +2,13 @@
 #include "tools/authoring/UpdaterApply.h"
 
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 #include "engine/OpenTypeManager.h"
 #include "font/ResultCode.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
+#include "platform/TempFiles.h"
 
 namespace authoring {
 namespace {
@@ -30,16 +30,10 @@ class CResourceGuard {
 // A name in the temporary folder that nothing uses yet; the build creates the
 // file itself and refuses an existing one.
 std::string FreshTempPath() {
-  std::error_code failed;
-  const std::filesystem::path folder = std::filesystem::temp_directory_path(failed);
-  if (failed) return {};
-  std::random_device seed;
-  std::mt19937_64 random(seed());
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    const std::filesystem::path candidate = folder / ("sabun-check-" + std::to_string(random()) + ".otf");
-    if (!std::filesystem::exists(candidate, failed)) return candidate.string();
-  }
-  return {};
+  std::string folder;
+  std::string path;
+  if (!platform::GetTempFolder(folder) || !platform::FindFreshPath(folder + "sabun-check-", ".otf", path)) return {};
+  return path;
 }
 
 const char* DescribeBuildResult(int code) {

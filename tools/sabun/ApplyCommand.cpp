@@ -17,6 +17,7 @@
 #include "platform/Files.h"
 #include "platform/Resources.h"
 #include "platform/Runtime.h"
+#include "platform/TempFiles.h"
 #include "tools/sabun/Commands.h"
 
 namespace {
@@ -74,19 +75,6 @@ std::string BuildFailure(int result) {
   }
 }
 
-// A name beside `out` that nothing stands under yet.
-bool FreshNameBeside(const std::string& out, std::string& path) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string candidate =
-        out + ".sabun-" + std::to_string(platform::TimeSeconds()) + std::to_string(platform::RandomNumber()) + ".tmp";
-    if (!platform::FileExists(candidate)) {
-      path = candidate;
-      return true;
-    }
-  }
-  return false;
-}
-
 // Says so when the updater's search would not pair this font with this patch.
 void NoteIdentity(const COpenTypeManager& font, const std::vector<std::uint8_t>& patch) {
   std::string patchName;
@@ -127,7 +115,7 @@ int RunApplyCommand(const ApplyOptions& options) {
   NoteIdentity(*manager, patch);
 
   std::string temp;
-  if (!FreshNameBeside(options.outPath, temp)) {
+  if (!platform::FindFreshPath(options.outPath + ".sabun-", ".tmp", temp)) {
     std::fprintf(stderr, "sabun apply: no free name beside %s\n", options.outPath.c_str());
     return result_code::kCannotWrite;
   }
