@@ -37,7 +37,7 @@ class CUpdateListOf {
   const CResFileCtrl& List() const { return *m_list; }
   std::string Line(std::size_t i) const {
     std::string utf8;
-    authoring::Cp932ToUtf8(m_list->fontTexts.at(i), utf8);
+    authoring::DecodeCp932(m_list->fontTexts.at(i), utf8);
     return utf8;
   }
 
@@ -133,7 +133,7 @@ TEST(UpdateBundle, ManifestWithDownloadNamesAndTitle) {
   CUpdateListOf read(scratch.File("out"));
   ASSERT_EQ(read.List().count, 1);
   std::string fileName;
-  ASSERT_TRUE(authoring::Cp932ToUtf8(read.List().entries[0]->fontFileName, fileName));
+  ASSERT_TRUE(authoring::DecodeCp932(read.List().entries[0]->fontFileName, fileName));
   EXPECT_EQ(fileName, "ヴェルド丸ゴ-M.otf");
   ASSERT_EQ(read.List().fontTexts.size(), 1u);
   EXPECT_EQ(read.Line(0), "・Veld Round M");

@@ -28,7 +28,7 @@ TEST(UpdateListWriter, WritesCodePage932WithCrlf) {
   std::string error;
   ASSERT_TRUE(authoring::WriteUpdateList(Content(), text, error)) << error;
   std::string utf8;
-  ASSERT_TRUE(authoring::Cp932ToUtf8(text, utf8));
+  ASSERT_TRUE(authoring::DecodeCp932(text, utf8));
   EXPECT_EQ(utf8,
             "[UPDATE_FONT]\r\n"
             "MAXNUM=2\r\n"
@@ -62,10 +62,10 @@ TEST(UpdateListWriter, ReadsBackThroughTheProfileReader) {
   EXPECT_EQ(platform::ReadProfileInt(path, "UPDATE_FONT", "MAXNUM", 0), 2);
   EXPECT_EQ(platform::ReadProfileInt(path, "UPDATE_FONT", "FONT_RESNUM2", 0), 2002);
   std::string name;
-  ASSERT_TRUE(authoring::Cp932ToUtf8(platform::ReadProfileString(path, "UPDATE_FONT", "FONT_PAFILE2", "", 255), name));
+  ASSERT_TRUE(authoring::DecodeCp932(platform::ReadProfileString(path, "UPDATE_FONT", "FONT_PAFILE2", "", 255), name));
   EXPECT_EQ(name, "ヴェルド明朝-W5.pa");
   std::string line;
-  ASSERT_TRUE(authoring::Cp932ToUtf8(
+  ASSERT_TRUE(authoring::DecodeCp932(
       platform::ReadProfileString(path, "UPDATE_STARTDLG_STRING", "FONT_TEXTTITLE1", "", 255), line));
   EXPECT_EQ(line, "・ヴェルドゴシック W3");
 }

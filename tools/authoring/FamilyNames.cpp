@@ -51,7 +51,7 @@ bool Decode(const NameRecord& record, std::string& text) {
   }
   // Only names the update list can carry are of use.
   std::string cp932;
-  return ok && !text.empty() && Utf8ToCp932(text, cp932);
+  return ok && !text.empty() && EncodeCp932(text, cp932);
 }
 
 std::string PickName(const std::vector<NameRecord>& records, std::uint16_t nameID) {
@@ -71,7 +71,7 @@ std::string PickName(const std::vector<NameRecord>& records, std::uint16_t nameI
 
 std::size_t Cp932Size(const std::string& utf8) {
   std::string cp932;
-  return Utf8ToCp932(utf8, cp932) ? cp932.size() : utf8.size();
+  return EncodeCp932(utf8, cp932) ? cp932.size() : utf8.size();
 }
 
 }  // namespace

@@ -12,10 +12,10 @@ namespace authoring {
 // input is not valid in `from` or a character has no form in `to`.
 bool ConvertText(const char* from, const char* to, std::string_view input, std::string& output);
 
-inline bool Utf8ToCp932(std::string_view utf8, std::string& cp932) {
+inline bool EncodeCp932(std::string_view utf8, std::string& cp932) {
   return ConvertText("UTF-8", "CP932", utf8, cp932);
 }
-inline bool Cp932ToUtf8(std::string_view cp932, std::string& utf8) {
+inline bool DecodeCp932(std::string_view cp932, std::string& utf8) {
   return ConvertText("CP932", "UTF-8", cp932, utf8);
 }
 

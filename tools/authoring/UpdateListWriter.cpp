@@ -27,7 +27,7 @@ bool IniValue(const std::string& utf8, std::size_t limit, const std::string& wha
     error = what + " \"" + utf8 + "\" would not read back from the update list as written";
     return false;
   }
-  if (!Utf8ToCp932(utf8, value)) {
+  if (!EncodeCp932(utf8, value)) {
     error = what + " \"" + utf8 + "\" has characters that code page 932 cannot hold";
     return false;
   }
@@ -56,7 +56,7 @@ bool WriteUpdateList(const UpdateListContent& content, std::string& iniText, std
   Line(text, "[UPDATE_FONT]");
   Line(text, "MAXNUM=" + std::to_string(content.entries.size()));
   for (std::size_t i = 0; i < content.entries.size(); ++i) {
-    const UpdateListEntry& entry = content.entries[i];
+    const ListedFont& entry = content.entries[i];
     const std::string& name = entry.installedFileName;
     const std::size_t extension = std::string(kInstalledExtension).size();
     if (name.size() <= extension || name.compare(name.size() - extension, extension, kInstalledExtension) != 0 ||
@@ -72,7 +72,7 @@ bool WriteUpdateList(const UpdateListContent& content, std::string& iniText, std
       return false;
     }
     std::string installed;
-    if (!Utf8ToCp932(name, installed) || installed.size() > kFileNameLimit) {
+    if (!EncodeCp932(name, installed) || installed.size() > kFileNameLimit) {
       error = "the installed file name \"" + name + "\" is longer than the updater reads";
       return false;
     }

@@ -10,15 +10,15 @@ namespace authoring {
 
 constexpr int kFirstPatchNumber = 2001;
 
-struct UpdateListEntry {
+struct ListedFont {
   std::string installedFileName;  // UTF-8, the installed font's file name, ending in ".otf"
   int resourceNumber = 0;         // the "FONT_PA" number of its patch
 };
 
 struct UpdateListContent {
-  std::vector<UpdateListEntry> entries;  // entry n is entries[n - 1]
-  std::string title;                     // UTF-8, "MAIN_TEXTTITLE"
-  std::vector<std::string> lines;        // UTF-8, the start dialog's font lines
+  std::vector<ListedFont> entries;  // entry n is entries[n - 1]
+  std::string title;                // UTF-8, "MAIN_TEXTTITLE"
+  std::vector<std::string> lines;   // UTF-8, the start dialog's font lines
 };
 
 // The INI text in code page 932 with CRLF line ends: section "UPDATE_FONT"
