@@ -22,8 +22,8 @@ struct ResourceBytes {
 // of the installed source).
 bool LoadOwnResource(const char* type, std::uint16_t number, ResourceBytes& out);
 
-// Another place to take the blocks from. The tools read an update data folder
-// through one; tests install crafted blocks.
+// Another place to take the blocks from. The tools install an update data
+// folder's files as one; tests install crafted blocks.
 class ResourceSource {
  public:
   virtual ~ResourceSource() = default;
@@ -39,11 +39,6 @@ class MemoryResources : public ResourceSource {
  public:
   void Add(const std::string& type, std::uint16_t number, std::vector<std::uint8_t> bytes);
   bool Find(const char* type, std::uint16_t number, ResourceBytes& out) const override;
-
-  // Loads an update data folder: update.ini as "INIFILE" 2000, patches/NNNN.pa
-  // as "FONT_PA" NNNN, download-names.txt as "DLNAMES" 1. False with a reason
-  // when the folder or one of its files cannot be read.
-  bool LoadUpdateDataFolder(const std::string& folder, std::string& error);
 
  private:
   std::map<std::pair<std::string, std::uint16_t>, std::vector<std::uint8_t>> m_blocks;

@@ -52,22 +52,4 @@ TEST(Resources, AnInstalledSourceStandsInForTheExecutable) {
   EXPECT_TRUE(LoadOwnResource("INIFILE", 2000, block));
 }
 
-TEST(Resources, AnUpdateDataFolderGivesTheSameBlocksAsTheExecutable) {
-  platform::MemoryResources memory;
-  std::string error;
-  ASSERT_TRUE(memory.LoadUpdateDataFolder(test_support::SourcePath("tests/platform/data"), error)) << error;
-  for (const auto& [type, number] :
-       std::vector<std::pair<const char*, std::uint16_t>>{{"INIFILE", 2000}, {"FONT_PA", 2001}, {"DLNAMES", 1}}) {
-    ResourceBytes own, loaded;
-    ASSERT_TRUE(LoadOwnResource(type, number, own)) << type << number;
-    ASSERT_TRUE(memory.Find(type, number, loaded)) << type << number;
-    EXPECT_EQ(Bytes(loaded), Bytes(own)) << type << number;
-  }
-  ResourceBytes empty;
-  EXPECT_FALSE(memory.Find("FONT_PA", 2002, empty));
-
-  EXPECT_FALSE(memory.LoadUpdateDataFolder(test_support::SourcePath("tests/platform/no-such-folder"), error));
-  EXPECT_FALSE(error.empty());
-}
-
 }  // namespace

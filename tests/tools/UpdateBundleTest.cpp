@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "patch/ResFileCtrl.h"
 #include "platform/Resources.h"
@@ -12,6 +13,7 @@
 #include "tests/tools/ToolsTestFonts.h"
 #include "tools/authoring/TextCodes.h"
 #include "tools/authoring/UpdateBundle.h"
+#include "tools/authoring/UpdateDataFolder.h"
 #include "tools/authoring/UpdaterApply.h"
 
 namespace {
@@ -24,7 +26,7 @@ class CUpdateListOf {
  public:
   explicit CUpdateListOf(const std::string& folder) {
     std::string error;
-    m_loaded = m_resources.LoadUpdateDataFolder(folder, error);
+    m_loaded = authoring::LoadUpdateDataFolder(folder, m_resources, error);
     platform::SetResourceSource(&m_resources);
     m_list = CResFileCtrl::GetUpdateList();
     m_list->ReadStartDialogLines();
@@ -210,6 +212,26 @@ TEST(UpdateBundle, DemoDataRevisesItsInstalledFonts) {
   }
   ASSERT_FALSE(lines.empty());
   for (const std::string& name : lines) EXPECT_TRUE(authoring::IsDownloadName(name)) << name;
+}
+
+TEST(UpdateDataFolder, ItsFilesBecomeTheBlocksTheUpdaterCarries) {
+  platform::MemoryResources blocks;
+  std::string error;
+  const std::string folder = test_support::SourcePath("tests/platform/data");
+  ASSERT_TRUE(authoring::LoadUpdateDataFolder(folder, blocks, error)) << error;
+  for (const auto& [type, number, file] :
+       std::vector<std::tuple<const char*, std::uint16_t, const char*>>{{"INIFILE", 2000, "update.ini"},
+                                                                        {"FONT_PA", 2001, "patches/2001.pa"},
+                                                                        {"DLNAMES", 1, "download-names.txt"}}) {
+    platform::ResourceBytes loaded;
+    ASSERT_TRUE(blocks.Find(type, number, loaded)) << type << number;
+    EXPECT_EQ(Bytes(loaded.data, loaded.data + loaded.size), test_support::ReadBytes(folder + "/" + file)) << file;
+  }
+  platform::ResourceBytes empty;
+  EXPECT_FALSE(blocks.Find("FONT_PA", 2002, empty));  // an empty patch file is no block
+
+  EXPECT_FALSE(authoring::LoadUpdateDataFolder(folder + "/no-such-folder", blocks, error));
+  EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/TempFiles.h"
 #include "tools/authoring/FamilyNames.h"
 #include "tools/authoring/OutputFile.h"
+#include "tools/authoring/UpdateDataFolder.h"
 #include "tools/authoring/UpdateListWriter.h"
 
 namespace authoring {
@@ -237,7 +238,7 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
     return false;
   }
   CStagingFolder staging(stagingPath);
-  if (!fs::create_directories(staging.Path() / "patches", failed)) {
+  if (!fs::create_directories(staging.Path() / kPatchFolderName, failed)) {
     error = "cannot create " + staging.Path().string();
     return false;
   }
@@ -263,7 +264,8 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
       error = font.installedFileName + ": " + error;
       return false;
     }
-    const fs::path patchPath = staging.Path() / "patches" / (std::to_string(entry.patchNumber) + ".pa");
+    const fs::path patchPath =
+        staging.Path() / kPatchFolderName / PatchFileName(static_cast<std::uint16_t>(entry.patchNumber));
     if (!platform::WriteNewFile(patchPath.string(), entry.made.patch.data(), entry.made.patch.size(),
                                 platform::NewFileAccess::kUsual)) {
       error = "cannot write " + patchPath.string();
@@ -286,11 +288,11 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
   list.lines = BuildFontLines(families);
   std::string ini;
   if (!WriteUpdateList(list, ini, error)) return false;
-  if (!WriteFile(staging.Path() / "update.ini", ini, error)) return false;
+  if (!WriteFile(staging.Path() / kUpdateListFileName, ini, error)) return false;
   if (!downloadNames.empty()) {
     std::string text;
     for (const std::string& name : downloadNames) text += name + "\n";
-    if (!WriteFile(staging.Path() / "download-names.txt", text, error)) return false;
+    if (!WriteFile(staging.Path() / kDownloadNamesFileName, text, error)) return false;
   }
 
   if (fs::exists(out, failed)) fs::remove(out, failed);  // the empty folder the bundle replaces

@@ -9,12 +9,13 @@
 #include "patch/ResFileCtrl.h"
 #include "platform/Resources.h"
 #include "search/FolderCheckCtrl.h"
+#include "tools/authoring/UpdateDataFolder.h"
 
 class CUpdateDataSource {
  public:
   // Loads `folder`; Loaded() says whether it could, Error() why not.
   explicit CUpdateDataSource(const std::string& folder) {
-    m_loaded = m_resources.LoadUpdateDataFolder(folder, m_error);
+    m_loaded = authoring::LoadUpdateDataFolder(folder, m_resources, m_error);
     if (m_loaded) platform::SetResourceSource(&m_resources);
   }
   ~CUpdateDataSource() {
