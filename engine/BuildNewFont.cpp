@@ -58,6 +58,23 @@ bool NoOverlap(std::vector<Placement> placements) {
 int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t resourceNumber,
                                    const std::string& tempPath, ProgressCallback progress, void* window, int fontCount,
                                    int fontIndex) {
+  return BuildNewFontWith(
+      fontPath, [resourceNumber](CMakeSabunData& loaded) { return loaded.LoadPatchResource(resourceNumber); }, tempPath,
+      progress, window, fontCount, fontIndex);
+}
+
+int COpenTypeManager::BuildNewFontFromBytes(const std::string& fontPath, std::span<const std::uint8_t> patchBytes,
+                                            const std::string& tempPath, ProgressCallback progress, void* window,
+                                            int fontCount, int fontIndex) {
+  return BuildNewFontWith(
+      fontPath, [patchBytes](CMakeSabunData& loaded) { return loaded.LoadPatchBytes(patchBytes); }, tempPath, progress,
+      window, fontCount, fontIndex);
+}
+
+int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
+                                       const std::function<bool(CMakeSabunData&)>& loadPatch,
+                                       const std::string& tempPath, ProgressCallback progress, void* window,
+                                       int fontCount, int fontIndex) {
   NewImageRelease release(newImage);
   tempFileWritten = false;
   const std::string baseName = platform::SplitPath(fontPath).baseName;
@@ -67,7 +84,7 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
     return result_code::kStopped;
   }
   patch = std::make_unique<CMakeSabunData>();
-  if (!patch->LoadPatchResource(resourceNumber)) return result_code::kPatchUnreadable;
+  if (!loadPatch(*patch)) return result_code::kPatchUnreadable;
   if (ReportStep(progress, window, OverallPercent(fontIndex, fontCount, 55), 55, fontPath,
                  FormatText(progress_text::kReading, baseName)) != 0) {
     return result_code::kStopped;

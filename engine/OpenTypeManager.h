@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,10 @@ class COpenTypeManager : public COpenTypeFont {
   // cannot be created.
   int BuildNewFont(const std::string& fontPath, std::uint16_t resourceNumber, const std::string& tempPath,
                    ProgressCallback progress, void* window, int fontCount, int fontIndex);
+  // The same build from the bytes of a patch file (sabun apply).
+  int BuildNewFontFromBytes(const std::string& fontPath, std::span<const std::uint8_t> patchBytes,
+                            const std::string& tempPath, ProgressCallback progress, void* window, int fontCount,
+                            int fontIndex);
 
   // Fixes head's directory checksum and checkSumAdjustment in the first
   // newFontSize bytes of newImage, and reports step 75. 0 done; 6 stopped at
@@ -58,4 +64,10 @@ class COpenTypeManager : public COpenTypeFont {
   std::unique_ptr<CMakeSabunData> patch;
   std::uint32_t expectedFileSum = 0;
   bool tempFileWritten = false;  // BuildNewFont created the temporary file
+
+ private:
+  // The build, with the patch loaded by `loadPatch` (false: 7).
+  int BuildNewFontWith(const std::string& fontPath, const std::function<bool(CMakeSabunData&)>& loadPatch,
+                       const std::string& tempPath, ProgressCallback progress, void* window, int fontCount,
+                       int fontIndex);
 };

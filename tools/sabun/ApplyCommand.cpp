@@ -15,14 +15,11 @@
 #include "font/ResultCode.h"
 #include "patch/MakeSabunData.h"
 #include "platform/Files.h"
-#include "platform/Resources.h"
 #include "platform/Runtime.h"
 #include "platform/TempFiles.h"
 #include "tools/sabun/Commands.h"
 
 namespace {
-
-constexpr std::uint16_t kPatchNumber = 2001;
 
 struct ApplyOptions {
   std::string oldPath;
@@ -41,21 +38,6 @@ int PrintProgress(int overall, int step, const char* /*line1*/, const char* line
   if (static_cast<ProgressWindow*>(window)->print) std::fprintf(stderr, "[%3d%%] %3d %s\n", overall, step, line2);
   return 0;
 }
-
-// Installs the patch bytes as the program's block for the life of the object.
-class PatchSource {
- public:
-  explicit PatchSource(std::vector<std::uint8_t> patch) {
-    m_resources.Add("FONT_PA", kPatchNumber, std::move(patch));
-    platform::SetResourceSource(&m_resources);
-  }
-  ~PatchSource() { platform::SetResourceSource(nullptr); }
-  PatchSource(const PatchSource&) = delete;
-  PatchSource& operator=(const PatchSource&) = delete;
-
- private:
-  platform::MemoryResources m_resources;
-};
 
 std::string BuildFailure(int result) {
   switch (result) {
@@ -119,12 +101,8 @@ int RunApplyCommand(const ApplyOptions& options) {
     std::fprintf(stderr, "sabun apply: no free name beside %s\n", options.outPath.c_str());
     return result_code::kCannotWrite;
   }
-  int result = 0;
-  {
-    PatchSource source(std::move(patch));
-    result = manager->BuildNewFont(options.oldPath, kPatchNumber, temp, PrintProgress, &window, 1, 0);
-  }
-  if (result != 0) {
+  const int result = manager->BuildNewFontFromBytes(options.oldPath, patch, temp, PrintProgress, &window, 1, 0);
+  if (result != result_code::kDone) {
     // Only a file the build wrote is ours to remove (11: the name was taken).
     if (manager->tempFileWritten) platform::RemoveFile(temp);
     std::fprintf(stderr, "sabun apply: %s\n", BuildFailure(result).c_str());
