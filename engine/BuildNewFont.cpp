@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/OpenTypeManager.h"
-#include "font/BigEndian.h"
+#include "font/ByteWriter.h"
 #include "font/FontWords.h"
 #include "font/ResultCode.h"
 #include "patch/ApplyPatchRecord.h"
@@ -145,18 +145,16 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   }
   newFontSize = size;
   std::uint8_t* image = newImage.data();
-  StoreU32(image, header.sfntVersion);
-  StoreU16(image + 4, header.numTables);
-  StoreU16(image + 6, header.searchRange);
-  StoreU16(image + 8, header.entrySelector);
-  StoreU16(image + 10, header.rangeShift);
+  // The directory lies inside the image (size is at least directoryEnd).
+  CByteWriter out(newImage);
+  bool written = out.U32(header.sfntVersion) && out.U16(header.numTables) && out.U16(header.searchRange) &&
+                 out.U16(header.entrySelector) && out.U16(header.rangeShift);
   for (const auto& table : tables) {
-    std::uint8_t* entry = image + kOffsetTableSize + kDirectoryEntrySize * table->directorySlot;
-    std::memcpy(entry, table->tag, 4);
-    StoreU32(entry + 4, table->newCheckSum);
-    StoreU32(entry + 8, table->newOffset);
-    StoreU32(entry + 12, table->newLength);
+    written = written && out.Seek(kOffsetTableSize + kDirectoryEntrySize * table->directorySlot) &&
+              out.Bytes(table->tag, 4) && out.U32(table->newCheckSum) && out.U32(table->newOffset) &&
+              out.U32(table->newLength);
   }
+  if (!written) return result_code::kFailed;
 
   const int recalculated =
       RecalcCheckSum(fontPath, header.sfntVersion, header.numTables, header.searchRange, header.entrySelector,

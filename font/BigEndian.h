@@ -1,24 +1,9 @@
-// Big-endian fields: CopyBigEndian reads a field into a host value, the Store
-// functions write one. Values are built with shifts, so the result is the
-// same on every host.
+// Big-endian fields: the Load functions read a field into a host value, the
+// Store functions write one. Values are built with shifts, so the result is
+// the same on every host. The caller has checked that the bytes exist.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-
-// Reads `width` (1, 2 or 4) big-endian bytes at `source` into `destination`,
-// a host integer of that width. The caller has checked that the bytes exist.
-inline void CopyBigEndian(void* destination, const void* source, std::size_t width) {
-  const auto* in = static_cast<const std::uint8_t*>(source);
-  if (width == 1) {
-    *static_cast<std::uint8_t*>(destination) = in[0];
-  } else if (width == 2) {
-    *static_cast<std::uint16_t*>(destination) = static_cast<std::uint16_t>((in[0] << 8) | in[1]);
-  } else if (width == 4) {
-    *static_cast<std::uint32_t*>(destination) = (std::uint32_t{in[0]} << 24) | (std::uint32_t{in[1]} << 16) |
-                                                (std::uint32_t{in[2]} << 8) | std::uint32_t{in[3]};
-  }
-}
 
 inline std::uint16_t LoadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
 inline std::uint32_t LoadU32(const std::uint8_t* p) {

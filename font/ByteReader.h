@@ -9,6 +9,8 @@
 #include <cstring>
 #include <span>
 
+#include "font/BigEndian.h"
+
 class CByteReader {
  public:
   CByteReader() = default;
@@ -43,14 +45,13 @@ class CByteReader {
   }
   bool ReadU16(std::uint16_t& value) {
     if (Remaining() < 2) return false;
-    value = static_cast<std::uint16_t>((m_bytes[m_offset] << 8) | m_bytes[m_offset + 1]);
+    value = LoadU16(m_bytes.data() + m_offset);
     m_offset += 2;
     return true;
   }
   bool ReadU32(std::uint32_t& value) {
     if (Remaining() < 4) return false;
-    value = (std::uint32_t{m_bytes[m_offset]} << 24) | (std::uint32_t{m_bytes[m_offset + 1]} << 16) |
-            (std::uint32_t{m_bytes[m_offset + 2]} << 8) | std::uint32_t{m_bytes[m_offset + 3]};
+    value = LoadU32(m_bytes.data() + m_offset);
     m_offset += 4;
     return true;
   }

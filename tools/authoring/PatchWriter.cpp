@@ -5,36 +5,11 @@
 #include <cstring>
 #include <limits>
 
-#include "font/BigEndian.h"
+#include "font/ByteWriter.h"
 #include "patch/MakeSabunData.h"
 
 namespace authoring {
 namespace {
-
-// Stores into a buffer whose size was computed beforehand; every store checks
-// the room it needs, so a miscount stops the writer instead of overrunning.
-class CPatchBuffer {
- public:
-  explicit CPatchBuffer(std::vector<std::uint8_t>& bytes) : m_bytes(bytes) {}
-
-  bool U8(std::uint8_t value) { return Bytes(&value, 1); }
-  bool U32(std::uint32_t value) {
-    std::uint8_t raw[4];
-    StoreU32(raw, value);
-    return Bytes(raw, 4);
-  }
-  bool Bytes(const void* data, std::size_t count) {
-    if (count > m_bytes.size() - m_offset) return false;
-    if (count != 0) std::memcpy(m_bytes.data() + m_offset, data, count);
-    m_offset += count;
-    return true;
-  }
-  std::size_t Offset() const { return m_offset; }
-
- private:
-  std::vector<std::uint8_t>& m_bytes;
-  std::size_t m_offset = 0;
-};
 
 bool SegmentsInsideTable(const PatchTable& table) {
   for (const NewSegment& segment : table.difference.newSegments) {
@@ -75,7 +50,7 @@ bool WritePatch(const PatchHeader& header, const std::vector<PatchTable>& tables
   }
 
   patch.assign(size, 0);
-  CPatchBuffer out(patch);
+  CByteWriter out(patch);
   std::uint8_t name[kPatchFontNameSize] = {};
   std::memcpy(name, header.fontName.data(), header.fontName.size());
   const std::uint8_t reserved[8] = {};
