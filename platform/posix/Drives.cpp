@@ -24,6 +24,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/posix/FileDescriptor.h"
 #include "platform/posix/MountTable.h"
 
 namespace platform {
@@ -72,16 +73,13 @@ struct FolderListing::Impl {
 };
 
 FolderListing::FolderListing(const std::string& folder) : m_impl(std::make_unique<Impl>()) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
+  posix::FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.IsValid()) return;
   struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    ::close(fd);
-    return;
-  }
+  if (::fstat(fd.Get(), &info) != 0) return;
   m_impl->device = info.st_dev;
-  m_impl->dir = ::fdopendir(fd);
-  if (m_impl->dir == nullptr) ::close(fd);
+  m_impl->dir = ::fdopendir(fd.Get());
+  if (m_impl->dir != nullptr) fd.Release();  // the listing owns it now
 }
 
 FolderListing::~FolderListing() {

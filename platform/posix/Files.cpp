@@ -12,6 +12,7 @@
 #include <new>
 
 #include "platform/FileFaults.h"
+#include "platform/posix/FileDescriptor.h"
 
 namespace platform {
 
@@ -19,25 +20,7 @@ const char kPathSeparator = '/';
 
 namespace {
 
-class Fd {
- public:
-  explicit Fd(int fd) : m_fd(fd) {}
-  ~Fd() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int Get() const { return m_fd; }
-  void Release() { m_fd = -1; }
-  bool Close() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int m_fd;
-};
+using Fd = posix::FileDescriptor;
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
@@ -63,9 +46,7 @@ int OpenForReplacing(const std::string& path) {
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) return -1;
   if (::ftruncate(fd.Get(), 0) != 0) return -1;
-  const int result = fd.Get();
-  fd.Release();
-  return result;
+  return fd.Release();
 }
 
 // Writes `size` bytes, or half of them and a failure when the hook says so.

@@ -25,6 +25,8 @@
 // out. The file is read on every call, so a rewritten file is seen at once.
 #include "platform/Ini.h"
 
+#include "platform/posix/FileDescriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,7 +77,8 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 bool ReadFileBytes(const std::string& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const posix::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const int fd = file.Get();
   if (fd < 0) return false;
   struct stat info {};
   bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
@@ -89,7 +92,6 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
       bytes.append(chunk, static_cast<std::size_t>(got));
     }
   }
-  ::close(fd);
   return ok;
 }
 

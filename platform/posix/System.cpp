@@ -15,10 +15,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/Files.h"
 #include "platform/Runtime.h"
 #include "platform/SystemServices.h"
+#include "platform/posix/FileDescriptor.h"
 
 extern char** environ;
 
@@ -108,7 +110,7 @@ std::string ExecutableBaseName() {
 }
 
 struct SingleInstanceLock::Impl {
-  int fd = -1;
+  posix::FileDescriptor fd;
   bool anotherCopy = false;
 };
 
@@ -123,22 +125,19 @@ SingleInstanceLock::SingleInstanceLock(const std::string& name) : m_impl(std::ma
   // /run, where nobody else can plant a file, everyone else's in /tmp. flock
   // needs no write access, so a file another user made still serves.
   const std::string path = (::geteuid() == 0 && IsFolder("/run") ? "/run/" : "/tmp/") + fileName + ".lock";
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return;  // without a lock the program goes on unguarded
+  posix::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+  if (!fd.IsValid()) return;  // without a lock the program goes on unguarded
   int result = 0;
-  while ((result = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  while ((result = ::flock(fd.Get(), LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
   }
   if (result == 0) {
-    m_impl->fd = fd;
+    m_impl->fd = std::move(fd);
     return;
   }
   m_impl->anotherCopy = errno == EWOULDBLOCK;
-  ::close(fd);
 }
 
-SingleInstanceLock::~SingleInstanceLock() {
-  if (m_impl->fd >= 0) ::close(m_impl->fd);
-}
+SingleInstanceLock::~SingleInstanceLock() = default;
 
 bool SingleInstanceLock::AnotherCopyRunning() const { return m_impl->anotherCopy; }
 
