@@ -177,14 +177,13 @@ std::string ExecutableBaseName() {
 }
 
 struct SingleInstanceLock::Impl {
-  HANDLE mutex = nullptr;
+  Handle mutex;
   bool anotherCopy = false;
 };
 
 SingleInstanceLock::SingleInstanceLock(const std::string& name) : m_impl(std::make_unique<Impl>()) {
-  const HANDLE existing = ::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str());
-  if (existing != nullptr) {
-    ::CloseHandle(existing);
+  const Handle existing(::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str()));
+  if (existing.IsValid()) {
     m_impl->anotherCopy = true;
     return;
   }
@@ -194,20 +193,16 @@ SingleInstanceLock::SingleInstanceLock(const std::string& name) : m_impl(std::ma
     m_impl->anotherCopy = true;
     return;
   }
-  const HANDLE created = ::CreateMutexA(nullptr, FALSE, name.c_str());
-  if (created != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS) {
-    // Another copy made it between the two calls.
-    ::CloseHandle(created);
-    m_impl->anotherCopy = true;
-    return;
-  }
   // Without a mutex the program goes on unguarded.
-  m_impl->mutex = created;
+  *m_impl->mutex.Receive() = ::CreateMutexA(nullptr, FALSE, name.c_str());
+  if (m_impl->mutex.IsValid() && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+    // Another copy made it between the two calls.
+    m_impl->mutex.Close();
+    m_impl->anotherCopy = true;
+  }
 }
 
-SingleInstanceLock::~SingleInstanceLock() {
-  if (m_impl->mutex != nullptr) ::CloseHandle(m_impl->mutex);
-}
+SingleInstanceLock::~SingleInstanceLock() = default;
 
 bool SingleInstanceLock::AnotherCopyRunning() const { return m_impl->anotherCopy; }
 
