@@ -38,7 +38,9 @@ class CTagObject : public COpenTypeObject {
   std::int32_t directorySlot = 0;
   std::int32_t dataOrder = 0;
 
-  // The rebuilt table (filled by ApplyPatchRecord).
+  // The rebuilt table (filled by ApplyPatchRecord; a build assembles the
+  // tables in the new image instead and leaves it empty): paddedLength bytes,
+  // zero past newLength, and one more zero byte after them.
   std::vector<std::uint8_t> newData;
   std::uint8_t newTag[4] = {0, 0, 0, 0};
   std::uint32_t newCheckSum = 0;
