@@ -3,7 +3,11 @@
 
 #include <cstring>
 #include <limits>
+#include <span>
+#include <string>
 
+#include "font/BigEndian.h"
+#include "font/PrintableTag.h"
 #include "font/ResultCode.h"
 #include "platform/Files.h"
 #include "platform/Runtime.h"
@@ -40,6 +44,7 @@ void COpenTypeFont::ReleaseFont() {
   fileImage.clear();
   fileImage.shrink_to_fit();
   fileLength = 0;
+  refusal.clear();
   // A later read that fails early must not leave the last font's values.
   header = COpenTypeHeader();
   header.owner = this;
@@ -56,11 +61,29 @@ bool COpenTypeFont::LoadImage(std::vector<std::uint8_t> image) {
   return true;
 }
 
+namespace {
+
+// Why an image with no 'OTTO' offset table is no font the updater reads.
+std::string OffsetTableRefusal(std::span<const std::uint8_t> image) {
+  if (image.size() < kOffsetTableSize)
+    return "it is too short to be an 'OTTO' font (" + std::to_string(image.size()) + " bytes)";
+  const std::uint32_t version = LoadU32(image.data());
+  if (version == 0x00010000 || version == 0x74727565) return "it has TrueType outlines, not CFF ('OTTO')";
+  if (version == 0x74746366) return "it is a font collection; take one face out of it first";
+  if (version == 0x774F4646 || version == 0x774F4632) return "it is a WOFF web font, not an installed font";
+  return "it is not an OpenType CFF ('OTTO') font";
+}
+
+}  // namespace
+
 int COpenTypeFont::ReadFontFile(const std::string& path, ProgressCallback progress, void* window, int fontCount,
                                 int fontIndex) {
   ReleaseFont();
   std::vector<std::uint8_t> image;
-  if (!platform::ReadWholeFile(path, image)) return result_code::kFailed;
+  if (!platform::ReadWholeFile(path, image)) {
+    refusal = "it cannot be read";
+    return result_code::kFailed;
+  }
   return ReadFontImage(std::move(image), path, progress, window, fontCount, fontIndex);
 }
 
@@ -68,8 +91,12 @@ int COpenTypeFont::ReadFontImage(std::vector<std::uint8_t> image, const std::str
                                  void* window, int fontCount, int fontIndex) {
   const platform::SplitPathParts parts = platform::SplitPath(path);
   fileName = parts.baseName + parts.extension;
-  if (!LoadImage(std::move(image))) return result_code::kFailed;
+  if (!LoadImage(std::move(image))) {
+    refusal = "it is empty or too large";
+    return result_code::kFailed;
+  }
   const int result = ParseFontImage(path, parts.baseName, progress, window, fontCount, fontIndex);
+  if (result == result_code::kStopped) refusal = "stopped";
   if (result != 0) {
     // A refused font keeps nothing that points into its image.
     tablesByOffset.RemoveAll();
@@ -87,6 +114,7 @@ int COpenTypeFont::ParseFontImage(const std::string& path, const std::string& ba
   if (!header.ParseOffsetTable(image)) {
     if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead))
       return result_code::kStopped;
+    refusal = OffsetTableRefusal(image);
     return result_code::kFailed;
   }
   if (Report(progress, window, fontCount, fontIndex, 20, path, FormatText(progress_text::kReading, baseName))) {
@@ -94,16 +122,25 @@ int COpenTypeFont::ParseFontImage(const std::string& path, const std::string& ba
   }
   // The whole directory must lie inside the file before any entry is read.
   const std::size_t directoryEnd = kOffsetTableSize + kDirectoryEntrySize * header.numTables;
-  if (directoryEnd > image.size()) return result_code::kFailed;
+  if (directoryEnd > image.size()) {
+    refusal = "its table directory runs past its end";
+    return result_code::kFailed;
+  }
   for (std::size_t i = 0; i < header.numTables; ++i) {
     const std::size_t entryOffset = kOffsetTableSize + kDirectoryEntrySize * i;
     char tagText[5] = {0, 0, 0, 0, 0};
     std::memcpy(tagText, image.data() + entryOffset, 4);
-    if (!IsKnownTag(tagText)) return result_code::kFailed;
+    if (!IsKnownTag(tagText)) {
+      refusal = "it has table '" + PrintableTag(image.data() + entryOffset) + "', which the updater does not accept";
+      return result_code::kFailed;
+    }
     auto table = std::make_unique<CTagObject>();
     const bool inside = table->ParseDirectoryEntry(kind_code::kTable, image, entryOffset);
     tables.push_back(std::move(table));
-    if (!inside) return result_code::kFailed;
+    if (!inside) {
+      refusal = "table '" + PrintableTag(image.data() + entryOffset) + "' runs past the end of the file";
+      return result_code::kFailed;
+    }
   }
   if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead))
     return result_code::kStopped;

@@ -82,6 +82,7 @@ class COpenTypeFont : public COpenTypeObject {
   std::int32_t fileLength = 0;
   std::vector<std::uint8_t> fileImage;  // fileLength + 1 bytes
   std::string fileName;                 // base name and extension
+  std::string refusal;                  // why the last read refused the font; empty when it did not
   COpenTypeHeader header;
   std::vector<std::unique_ptr<CTagObject>> tables;  // directory order; owns
   CSortArray<CTagObject> tablesByOffset;            // offset order; owns nothing

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "font/ByteReader.h"
+#include "font/PrintableTag.h"
 #include "platform/Resources.h"
 
 namespace {
@@ -110,6 +111,7 @@ bool CMakeSabunData::LoadPatchResource(std::uint16_t resourceNumber) {
   platform::ResourceBytes resource;
   if (!platform::LoadOwnResource(kPatchResourceType, resourceNumber, resource)) {
     ClearPatch();
+    refusal = "the program carries no patch " + std::to_string(resourceNumber);
     return false;
   }
   return LoadPatchBytes({resource.data, resource.size});
@@ -117,13 +119,26 @@ bool CMakeSabunData::LoadPatchResource(std::uint16_t resourceNumber) {
 
 bool CMakeSabunData::LoadPatchBytes(std::span<const std::uint8_t> bytes) {
   ClearPatch();
-  if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max() - 1u) return false;
+  if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max() - 1u) {
+    refusal = "it is empty or 4 GiB or more";
+    return false;
+  }
   // The header and every record must be there before any is read; the magic
   // is checked again so that a file handed to the tools is not taken for a
   // patch.
-  if (bytes.size() < kPatchHeaderSize || std::memcmp(bytes.data(), kPatchMagic, 4) != 0) return false;
+  if (bytes.size() < kPatchHeaderSize) {
+    refusal = "shorter than the 85-byte header";
+    return false;
+  }
+  if (std::memcmp(bytes.data(), kPatchMagic, 4) != 0) {
+    refusal = "does not start with \"VKTP\"";
+    return false;
+  }
   const std::size_t recordsEnd = kPatchHeaderSize + kPatchRecordSize * bytes[kPatchTableCountOffset];
-  if (recordsEnd > bytes.size()) return false;
+  if (recordsEnd > bytes.size()) {
+    refusal = "its " + std::to_string(bytes[kPatchTableCountOffset]) + " table records run past its end";
+    return false;
+  }
 
   patchSize = static_cast<std::uint32_t>(bytes.size());
   patchBytes.assign(bytes.begin(), bytes.end());
@@ -153,11 +168,21 @@ bool CMakeSabunData::LoadPatchBytes(std::span<const std::uint8_t> bytes) {
     record->SetRecord(recordTag, newIndex, fileOrder, dataOffset, newLength, newOffset);
     CSabunTagObject& stored = *record;
     records.push_back(std::move(record));
-    if (dataOffset >= patchSize) return false;
+    const std::string which = "record " + std::to_string(i) + " ('" + PrintableTag(recordTag) + "'): ";
+    if (dataOffset >= patchSize) {
+      refusal = which + "dataOffset is not below the patch size";
+      return false;
+    }
     if (dataOffset != 0) {
-      if (!stored.ReadDifference(patch.subspan(dataOffset))) return false;
+      if (!stored.ReadDifference(patch.subspan(dataOffset))) {
+        refusal = which + "its difference block runs past the end of the patch";
+        return false;
+      }
       blockBytes += stored.DifferenceSize();
-      if (blockBytes > patchSize) return false;
+      if (blockBytes > patchSize) {
+        refusal = which + "its difference block takes bytes another block takes";
+        return false;
+      }
     }
   }
   return true;
@@ -181,4 +206,5 @@ void CMakeSabunData::ClearPatch() {
   newFileSize = 0;
   tableCount = 0;
   std::memset(reserved, 0, sizeof reserved);
+  refusal.clear();
 }

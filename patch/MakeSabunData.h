@@ -110,4 +110,5 @@ class CMakeSabunData : public COpenTypeObject {
   std::uint8_t reserved[8] = {};
   std::uint32_t patchSize = 0;
   std::vector<std::uint8_t> patchBytes;  // patchSize + 1 bytes
+  std::string refusal;                   // why the last load refused the patch; empty when it did not
 };

@@ -22,7 +22,6 @@
 namespace authoring {
 namespace {
 
-std::string TagText(const std::uint8_t* tag) { return std::string(reinterpret_cast<const char*>(tag), 4); }
 std::string Quoted(const std::string& tag) {
   std::string quoted(1, '\'');
   quoted += tag;
@@ -132,30 +131,8 @@ bool ReadIdentity(const std::vector<std::uint8_t>& image, const COpenTypeFont& l
 }  // namespace
 
 std::string DescribeUnloadableFont(const std::vector<std::uint8_t>& image) {
-  if (image.size() < kOffsetTableSize) {
-    return "it is too short to be a font (" + std::to_string(image.size()) + " bytes)";
-  }
-  const std::uint32_t version = LoadU32(image.data());
-  if (version == 0x00010000 || version == 0x74727565) return "it has TrueType outlines, not CFF ('OTTO')";
-  if (version == 0x74746366) return "it is a font collection; take one face out of it first";
-  if (version == 0x774F4646 || version == 0x774F4632) return "it is a WOFF web font, not an installed font";
-  if (version != kSfntVersionOtto) return "it is not an OpenType CFF ('OTTO') font";
-  const std::size_t count = LoadU16(image.data() + 4);
-  if (kOffsetTableSize + kDirectoryEntrySize * count > image.size()) return "its table directory runs past its end";
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t* entry = image.data() + kOffsetTableSize + kDirectoryEntrySize * i;
-    const std::string tag = TagText(entry);
-    if (!IsKnownTag(tag.c_str())) {
-      return "it has table " + Quoted(tag) + ", which the updater does not accept in a font";
-    }
-    const std::uint32_t offset = LoadU32(entry + 8);
-    const std::uint32_t length = LoadU32(entry + 12);
-    if (length > image.size() || offset > image.size() - length) {
-      return "table " + Quoted(tag) + " runs past the end of the file";
-    }
-  }
   COpenTypeFont font;
-  if (font.ReadFontImage(image, "font.otf", nullptr, nullptr, 1, 0) != 0) return "the updater's reader refuses it";
+  if (font.ReadFontImage(image, "font.otf", nullptr, nullptr, 1, 0) != 0) return font.refusal;
   return {};
 }
 

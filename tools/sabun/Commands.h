@@ -5,15 +5,7 @@
 #include <cstdint>
 #include <string>
 
-// The tag as four printable characters ('?' for any other byte), so that one
-// line of output stays one line whatever the file holds.
-inline std::string PrintableTag(const std::uint8_t* tag) {
-  std::string text(4, '?');
-  for (int i = 0; i < 4; ++i) {
-    if (tag[i] >= 0x20 && tag[i] < 0x7F) text[i] = static_cast<char>(tag[i]);
-  }
-  return text;
-}
+#include "font/PrintableTag.h"
 
 // Makes `run` the subcommand's action: its result is sabun's exit status.
 template <typename Run>

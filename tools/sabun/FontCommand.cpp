@@ -31,22 +31,6 @@ void PrintDirectory(const std::vector<std::uint8_t>& bytes) {
   }
 }
 
-// Why the reader refused the font, in the order it checks.
-std::string RefusalReason(const std::vector<std::uint8_t>& bytes) {
-  COpenTypeHeader header;
-  if (!header.ParseOffsetTable(bytes)) return "not an 'OTTO' font";
-  CByteReader reader(bytes);
-  for (std::size_t i = 0; i < header.numTables; ++i) {
-    char tagText[5] = {0, 0, 0, 0, 0};
-    if (!reader.Seek(kOffsetTableSize + kDirectoryEntrySize * i) || !reader.ReadBytes(tagText, 4)) break;
-    if (!IsKnownTag(tagText)) {
-      return "table '" + PrintableTag(reinterpret_cast<const std::uint8_t*>(tagText)) +
-             "' is not one the updater accepts";
-    }
-  }
-  return "the table directory or a table lies outside the file";
-}
-
 int RunFontCommand(const std::string& path) {
   std::vector<std::uint8_t> bytes;
   if (!platform::ReadWholeFile(path, bytes)) {
@@ -66,7 +50,7 @@ int RunFontCommand(const std::string& path) {
   PrintDirectory(bytes);
   std::fflush(stdout);
   if (load != 0) {
-    std::fprintf(stderr, "sabun font: the updater refuses this font: %s\n", RefusalReason(bytes).c_str());
+    std::fprintf(stderr, "sabun font: the updater refuses this font: %s\n", font->refusal.c_str());
     return 1;
   }
   if (!identity.nameFound) {

@@ -12,24 +12,6 @@
 
 namespace {
 
-// Why the reader refused the patch, in the order it checks.
-std::string RefusalReason(const std::vector<std::uint8_t>& bytes, const CMakeSabunData& data) {
-  if (bytes.size() < kPatchHeaderSize) return "shorter than the 85-byte header";
-  std::string name;
-  std::uint32_t revision = 0;
-  if (!CMakeSabunData::ReadPatchHeaderBytes(bytes, name, revision)) return "does not start with \"VKTP\"";
-  const std::size_t tableCount = bytes[kPatchTableCountOffset];
-  if (kPatchHeaderSize + kPatchRecordSize * tableCount > bytes.size()) {
-    return "its " + std::to_string(tableCount) + " table records run past its end";
-  }
-  if (data.records.empty()) return "it cannot be read";
-  const CSabunTagObject& last = *data.records.back();
-  const std::string which =
-      "record " + std::to_string(data.records.size() - 1) + " ('" + PrintableTag(last.record.tag) + "')";
-  if (last.record.dataOffset >= bytes.size()) return which + ": dataOffset is not below the patch size";
-  return which + ": its difference block runs past the end of the patch or takes bytes another block takes";
-}
-
 int RunInfoCommand(const std::string& path) {
   std::vector<std::uint8_t> bytes;
   if (!platform::ReadWholeFile(path, bytes)) {
@@ -38,8 +20,7 @@ int RunInfoCommand(const std::string& path) {
   }
   auto data = std::make_unique<CMakeSabunData>();
   if (!data->LoadPatchBytes(bytes)) {
-    std::fprintf(stderr, "sabun info: %s is not a patch the updater loads: %s\n", path.c_str(),
-                 RefusalReason(bytes, *data).c_str());
+    std::fprintf(stderr, "sabun info: %s is not a patch the updater loads: %s\n", path.c_str(), data->refusal.c_str());
     return 1;
   }
   std::size_t nameLength = 0;
