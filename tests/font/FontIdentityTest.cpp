@@ -205,11 +205,21 @@ TEST(FontIdentity, EntriesPastTheEndOfTheFileAreNotRead) {
   font.resize(12 + 16 * 2 + 8);
   const Identity cut = IdentityOf(font);
   EXPECT_FALSE(cut.found) << "the tables themselves are gone";
-  // A count whose last entry straddles the end of the file: the search for
-  // a head entry stops there.
-  std::vector<std::uint8_t> straddle = BuildFont({{"post", {1, 2, 3, 4}}, {"name", Names("Font")}});
-  test_support::PutU16(straddle, 4, static_cast<std::uint16_t>((straddle.size() - 12) / 16 + 1));
+  // A count whose last entry straddles the end of the file: that entry is
+  // not read. Here its 12 bytes inside the file say "head" at the offset of
+  // a good head table (the post table's bytes); only its length lies past
+  // the end, so a reader that took the entry would find a revision.
+  std::vector<std::uint8_t> straddle = BuildFont({{"name", Names("Font")}, {"post", HeadTable(0x00010000)}});
+  const std::uint32_t postOffset = LoadU32(straddle.data() + 12 + 16 + 8);
+  const std::size_t index = (straddle.size() - 12 + 15) / 16;  // the first entry past the tables
+  const std::size_t entry = 12 + 16 * index;
+  straddle.resize(entry + 12);
+  std::memcpy(straddle.data() + entry, "head", 4);
+  test_support::PutU32(straddle, entry + 8, postOffset);
+  test_support::PutU16(straddle, 4, static_cast<std::uint16_t>(index + 1));
   EXPECT_FALSE(IdentityOf(straddle).found);
+  test_support::PutU32(straddle, entry + 12, kHeadTableSize);  // the whole entry: now it counts
+  EXPECT_TRUE(IdentityOf(straddle).found);
   // Tables pointing past the end, or wrapping, are not read.
   std::vector<std::uint8_t> wrapped = BuildFont({{"name", Names("Font")}, {"head", HeadTable(0x00010000)}});
   test_support::PutU32(wrapped, 12 + 16 + 8, 0xFFFFFFF0u);
