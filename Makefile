@@ -8,12 +8,14 @@ deps:
 	@bash scripts/install-deps.sh all
 
 # Only what the Linux updater and sabun need: no Wine, no mingw, no tests.
+# Building installs nothing; make run and make test install what they need.
 build:
-	@bash scripts/install-deps.sh linux
 	cmake --preset linux-app
 	cmake --build --preset linux-app -j $$(nproc)
 
-run: build
+run:
+	@bash scripts/install-deps.sh linux
+	@$(MAKE) --no-print-directory build
 	@bash scripts/run-demo.sh
 
 test: deps
