@@ -19,6 +19,7 @@
 namespace {
 
 std::vector<std::uint8_t> g_old;
+std::string g_oldPath;
 std::vector<std::uint8_t> g_patch;
 
 int Continue(int, int, const char*, const char*, void*) { return 0; }
@@ -40,7 +41,9 @@ void BuildNewFont(benchmark::State& state) {
     state.PauseTiming();
     COpenTypeManager manager;
     int window = 0;
-    manager.ReadFontImage(g_old, "old.otf", Continue, &window, 1, 0);
+    // Read from the file as the update reads it, so that the buffers are the
+    // ones a run of the updater allocates (and frees) for each font.
+    manager.ReadFontFile(g_oldPath, Continue, &window, 1, 0);
     platform::FormTempPath(".bench", temp);
     state.ResumeTiming();
     if (manager.BuildNewFont("old.otf", 2001, temp, Continue, &window, 1, 0) != 0) state.SkipWithError("build failed");
@@ -70,7 +73,8 @@ int main(int argc, char** argv) {
     }
   }
   std::vector<std::uint8_t> revised;
-  if (pair.empty() || !platform::ReadWholeFile(pair + "/old.otf", g_old) ||
+  g_oldPath = pair + "/old.otf";
+  if (pair.empty() || !platform::ReadWholeFile(g_oldPath, g_old) ||
       !platform::ReadWholeFile(pair + "/new.otf", revised)) {
     std::fprintf(stderr, "usage: engine_bench --pair=DIR [benchmark flags]\n");
     return 2;
