@@ -42,7 +42,13 @@ pe_offset=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
 machine=$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$exe" | tr -d ' ')
 case "$machine" in
   8664) loader=$(find_loader wine64) || { echo "wine-run: wine64 is not installed" >&2; exit 2; } ;;
-  014c) loader=$(find_loader wine) || { echo "wine-run: wine is not installed" >&2; exit 2; } ;;
+  # Debian's /usr/bin/wine without wine32 says "wine32 is missing" and ends
+  # with status 0, so a 32-bit test would pass without running: the 32-bit
+  # loader itself is required.
+  014c)
+    loader=/usr/lib/wine/wine
+    [ -x "$loader" ] || { echo "wine-run: wine32 is not installed (apt-get install wine32:i386)" >&2; exit 2; }
+    ;;
   *) echo "wine-run: $exe is not a Windows x86 or x64 program" >&2; exit 2 ;;
 esac
 
