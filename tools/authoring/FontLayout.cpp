@@ -8,6 +8,7 @@
 #include <numeric>
 
 #include "font/BigEndian.h"
+#include "font/ByteWriter.h"
 #include "font/FontWords.h"
 #include "font/HeadTable.h"
 
@@ -96,24 +97,22 @@ bool PlanLayout(const COpenTypeFont& font, FontLayout& layout, std::string& erro
 std::vector<std::uint8_t> AssembleExpected(const FontLayout& layout, const std::uint8_t (&offsetTable)[12]) {
   std::vector<std::uint8_t> image(layout.newFileSize, 0);
   if (image.size() < kOffsetTableSize + kDirectoryEntrySize * layout.places.size()) return {};
-  std::memcpy(image.data(), offsetTable, kOffsetTableSize);
+  CByteWriter out(image);
+  bool written = out.Bytes(offsetTable, kOffsetTableSize);
   const TablePlace* head = nullptr;
   for (const TablePlace& place : layout.places) {
     const CTagObject& table = *place.table;
-    std::uint8_t* entry = image.data() + kOffsetTableSize + kDirectoryEntrySize * place.newIndex;
-    std::memcpy(entry, table.tag, 4);
-    StoreU32(entry + 4, CalcTableCheckSum(table.Data(), place.newLength));
-    StoreU32(entry + 8, place.newOffset);
-    StoreU32(entry + 12, place.newLength);
-    if (place.newLength != 0) std::memcpy(image.data() + place.newOffset, table.data, place.newLength);
+    written = written && out.Seek(kOffsetTableSize + kDirectoryEntrySize * place.newIndex) && out.Bytes(table.tag, 4) &&
+              out.U32(CalcTableCheckSum(table.Data(), place.newLength)) && out.U32(place.newOffset) &&
+              out.U32(place.newLength) && out.Seek(place.newOffset) && out.Bytes(table.data, place.newLength);
     if (head == nullptr && std::memcmp(table.tag, "head", 4) == 0) head = &place;
   }
-  if (head == nullptr || head->newLength < kHeadCheckSumAdjustmentOffset + 4) return {};
+  if (!written || head == nullptr || head->newLength < kHeadCheckSumAdjustmentOffset + 4) return {};
   std::uint8_t* headBytes = image.data() + head->newOffset;
   StoreU32(headBytes + kHeadCheckSumAdjustmentOffset, 0);
-  const std::span<const std::uint8_t> headSpan(headBytes, AlignLength4(head->newLength));
+  // The table's checksum with zero padding, as it stands in the new file.
   StoreU32(image.data() + kOffsetTableSize + kDirectoryEntrySize * head->newIndex + 4,
-           CalcTableCheckSum(headSpan, head->newLength));
+           CalcTableCheckSum({headBytes, head->newLength}, head->newLength));
   StoreU32(headBytes + kHeadCheckSumAdjustmentOffset, kCheckSumMagic - SumFontWordsWithTail(image));
   return image;
 }
