@@ -5,18 +5,25 @@
 
 #include "font/BigEndian.h"
 #include "font/ByteReader.h"
+#include "font/ByteWriter.h"
 #include "font/FontWords.h"
 
 namespace test_support {
 
+// The crafted bytes grow to take the field, then go through the program's
+// own writer.
 void PutU16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t value) {
   if (bytes.size() < at + 2) bytes.resize(at + 2);
-  StoreU16(bytes.data() + at, value);
+  CByteWriter out(bytes);
+  out.Seek(at);
+  out.U16(value);
 }
 
 void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
   if (bytes.size() < at + 4) bytes.resize(at + 4);
-  StoreU32(bytes.data() + at, value);
+  CByteWriter out(bytes);
+  out.Seek(at);
+  out.U32(value);
 }
 
 std::vector<std::uint8_t> BuildFont(const std::vector<CraftedTable>& tables,
