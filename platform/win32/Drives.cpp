@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "platform/win32/Handle.h"
+
 namespace platform {
 
 bool detail::RealListLogicalDrives(std::vector<Drive>& drives) {
@@ -37,26 +39,21 @@ bool detail::RealListLogicalDrives(std::vector<Drive>& drives) {
 }
 
 struct FolderListing::Impl {
-  HANDLE find = INVALID_HANDLE_VALUE;
+  explicit Impl(const std::string& pattern) : find(::FindFirstFileA(pattern.c_str(), &data)) {}
   WIN32_FIND_DATAA data{};
-  bool havePending = false;  // `data` holds the first entry, not yet returned
+  win32::FindHandle find;
+  bool havePending = find.IsValid();  // `data` holds the first entry, not yet returned
 };
 
-FolderListing::FolderListing(const std::string& folder) : m_impl(std::make_unique<Impl>()) {
-  const std::string pattern = folder + "*";
-  m_impl->find = ::FindFirstFileA(pattern.c_str(), &m_impl->data);
-  m_impl->havePending = m_impl->find != INVALID_HANDLE_VALUE;
-}
+FolderListing::FolderListing(const std::string& folder) : m_impl(std::make_unique<Impl>(folder + "*")) {}
 
-FolderListing::~FolderListing() {
-  if (m_impl->find != INVALID_HANDLE_VALUE) ::FindClose(m_impl->find);
-}
+FolderListing::~FolderListing() = default;
 
-bool FolderListing::IsOpen() const { return m_impl->find != INVALID_HANDLE_VALUE; }
+bool FolderListing::IsOpen() const { return m_impl->find.IsValid(); }
 
 bool FolderListing::Next(FolderEntry& entry) {
-  if (m_impl->find == INVALID_HANDLE_VALUE) return false;
-  if (!m_impl->havePending && !::FindNextFileA(m_impl->find, &m_impl->data)) return false;
+  if (!m_impl->find.IsValid()) return false;
+  if (!m_impl->havePending && !::FindNextFileA(m_impl->find.Get(), &m_impl->data)) return false;
   m_impl->havePending = false;
   // cFileName is zero-terminated within MAX_PATH; strnlen keeps it so.
   entry.name.assign(m_impl->data.cFileName, ::strnlen(m_impl->data.cFileName, MAX_PATH));

@@ -31,4 +31,21 @@ class Handle {
   HANDLE m_handle = nullptr;
 };
 
+// A search handle of FindFirstFile, closed with FindClose.
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : m_handle(handle) {}
+  ~FindHandle() {
+    if (IsValid()) ::FindClose(m_handle);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+
+  HANDLE Get() const { return m_handle; }
+  bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE m_handle;
+};
+
 }  // namespace platform::win32
