@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "platform/Files.h"
 #include "platform/Ini.h"
@@ -20,8 +21,8 @@ constexpr std::size_t kValueBuffer = 255;        // values of at most 254 charac
 constexpr std::size_t kTitleBuffer = 1024;       // MAIN_TEXTTITLE: at most 1,023 characters
 constexpr std::size_t kFontFileNameLimit = 255;  // "%s.otf" into its buffer
 
-CResFileCtrl*& Instance() {
-  static CResFileCtrl* instance = nullptr;
+std::unique_ptr<CResFileCtrl>& Instance() {
+  static std::unique_ptr<CResFileCtrl> instance;
   return instance;
 }
 
@@ -67,21 +68,20 @@ std::int32_t KeyNumber(const std::string& name, const char* stem, std::int32_t l
 CResFileCtrl::~CResFileCtrl() { ClearUpdateList(); }
 
 CResFileCtrl* CResFileCtrl::GetUpdateList() {
-  CResFileCtrl*& instance = Instance();
-  if (instance == nullptr) {
-    instance = new CResFileCtrl();
+  std::unique_ptr<CResFileCtrl>& instance = Instance();
+  if (!instance) {
+    instance = std::make_unique<CResFileCtrl>();
     instance->ClearUpdateList();
     instance->LoadUpdateList();
   }
-  return instance;
+  return instance.get();
 }
 
 void CResFileCtrl::ReleaseUpdateList() {
-  CResFileCtrl*& instance = Instance();
-  if (instance == nullptr) return;
+  std::unique_ptr<CResFileCtrl>& instance = Instance();
+  if (!instance) return;
   instance->ClearUpdateList();
-  delete instance;
-  instance = nullptr;
+  instance.reset();
 }
 
 void CResFileCtrl::LoadUpdateList() {

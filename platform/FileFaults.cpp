@@ -5,9 +5,11 @@
 
 namespace platform {
 namespace {
+// Never destroyed: the update list's destructor may still remove its file
+// while the program's static objects are destroyed at exit.
 FileFaultHook& Hook() {
-  static FileFaultHook hook;
-  return hook;
+  static FileFaultHook* hook = new FileFaultHook();
+  return *hook;
 }
 }  // namespace
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "font/OpenTypeFont.h"
 #include "font/Progress.h"
@@ -19,8 +20,8 @@ constexpr int kMaxDepth = 8;
 constexpr unsigned kFolderReportInterval = 20;
 constexpr std::uint16_t kDownloadNamesResource = 1;
 
-CFolderCheckCtrl*& Instance() {
-  static CFolderCheckCtrl* instance = nullptr;
+std::unique_ptr<CFolderCheckCtrl>& Instance() {
+  static std::unique_ptr<CFolderCheckCtrl> instance;
   return instance;
 }
 
@@ -66,19 +67,15 @@ std::vector<std::string> ReadDownloadNames() {
 }  // namespace
 
 CFolderCheckCtrl* GetFolderCheckCtrl() {
-  CFolderCheckCtrl*& instance = Instance();
-  if (instance == nullptr) {
-    instance = new CFolderCheckCtrl();
+  std::unique_ptr<CFolderCheckCtrl>& instance = Instance();
+  if (!instance) {
+    instance = std::make_unique<CFolderCheckCtrl>();
     instance->CollectCandidates();
   }
-  return instance;
+  return instance.get();
 }
 
-void DeleteFolderCheckCtrl() {
-  CFolderCheckCtrl*& instance = Instance();
-  delete instance;
-  instance = nullptr;
-}
+void DeleteFolderCheckCtrl() { Instance().reset(); }
 
 CFolderCheckCtrl::CFolderCheckCtrl() = default;
 CFolderCheckCtrl::~CFolderCheckCtrl() = default;
