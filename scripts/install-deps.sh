@@ -49,14 +49,20 @@ if [ ${#missing[@]} -gt 0 ]; then
   if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
   fi
-  # A mirror in the middle of a sync fails an update now and then: try again,
-  # and at worst install from the package lists already there.
+  # A mirror in the middle of a sync fails an update now and then, and with
+  # a stale index of one architecture the install cannot be resolved: both
+  # are tried again after a pause, three times.
+  installed=false
   for attempt in 1 2 3; do
-    $sudo apt-get update -q && break
-    echo "apt-get update failed (attempt $attempt)"
-    sleep 10
+    $sudo apt-get update -q || echo "apt-get update failed (attempt $attempt)"
+    if DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+      installed=true
+      break
+    fi
+    echo "apt-get install failed (attempt $attempt)"
+    [ "$attempt" -eq 3 ] || sleep 60
   done
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  $installed || { echo "install-deps: could not install ${missing[*]}" >&2; exit 1; }
 fi
 
 [ "${1:-all}" = all ] || exit 0
