@@ -7,7 +7,6 @@
 #include "engine/OpenTypeManager.h"
 #include "fuzz/FuzzFont.h"
 #include "patch/MakeSabunData.h"
-#include "platform/Resources.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::vector<std::uint8_t> font = fuzz_font::SmallFont(std::vector<std::uint8_t>(37, 0x2A), 0x00010000);
@@ -17,15 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint32_t revision = 0;
   CMakeSabunData::ReadPatchHeaderBytes({data, size}, name, revision);
 
-  platform::MemoryResources resources;
-  resources.Add("FONT_PA", 2001, std::vector<std::uint8_t>(data, data + size));
-  platform::SetResourceSource(&resources);
   COpenTypeManager manager;
   int window = 0;
   if (manager.ReadFontImage(font, "fuzz.otf", Continue, &window, 1, 0) == 0) {
     // A folder that does not exist: everything but the write runs.
-    manager.BuildNewFont("fuzz.otf", 2001, "/nonexistent-tessel-fuzz/out", Continue, &window, 1, 0);
+    manager.BuildNewFontFromBytes("fuzz.otf", {data, size}, "/nonexistent-tessel-fuzz/out", Continue, &window, 1, 0);
   }
-  platform::SetResourceSource(nullptr);
   return 0;
 }

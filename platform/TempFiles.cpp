@@ -1,6 +1,8 @@
 // Fresh names from the time and a pseudo-random number.
 #include "platform/TempFiles.h"
 
+#include <utility>
+
 #include "platform/Files.h"
 #include "platform/Runtime.h"
 
@@ -10,6 +12,21 @@ namespace {
 // The names are predictable, so another file may stand under one; a few
 // hundred draws of the random part find a free one.
 constexpr int kDraws = 512;
+
+// The first name `form` makes under which no file stands; false when `form`
+// fails or every draw is taken.
+template <typename Form>
+bool FirstFreeName(Form form, std::string& path) {
+  for (int draw = 0; draw < kDraws; ++draw) {
+    std::string candidate;
+    if (!form(candidate)) return false;
+    if (!FileExists(candidate)) {
+      path = std::move(candidate);
+      return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -21,26 +38,16 @@ bool FormTempPath(const char* suffix, std::string& path) {
 }
 
 bool FindFreshPath(const std::string& prefix, const std::string& suffix, std::string& path) {
-  for (int draw = 0; draw < kDraws; ++draw) {
-    std::string candidate = prefix + std::to_string(TimeSeconds()) + std::to_string(RandomNumber()) + suffix;
-    if (!FileExists(candidate)) {
-      path = std::move(candidate);
-      return true;
-    }
-  }
-  return false;
+  return FirstFreeName(
+      [&](std::string& name) {
+        name = prefix + std::to_string(TimeSeconds()) + std::to_string(RandomNumber()) + suffix;
+        return true;
+      },
+      path);
 }
 
 bool FindFreshTempPath(const char* suffix, std::string& path) {
-  for (int draw = 0; draw < kDraws; ++draw) {
-    std::string candidate;
-    if (!FormTempPath(suffix, candidate)) return false;
-    if (!FileExists(candidate)) {
-      path = std::move(candidate);
-      return true;
-    }
-  }
-  return false;
+  return FirstFreeName([&](std::string& name) { return FormTempPath(suffix, name); }, path);
 }
 
 bool CreateTempFile(const char* suffix, const std::uint8_t* data, std::size_t size, std::string& path) {

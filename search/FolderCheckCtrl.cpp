@@ -157,12 +157,8 @@ bool CFolderCheckCtrl::WalkFolder(const std::string& folder, SearchCallback call
         foundFonts.push_back(std::move(found));
       }
     }
-    for (const std::string& name : downloadNames) {
-      if (entry.name != name) continue;
-      if (HasMarkerPastDrive(fullPath, firstMarker) || HasMarkerPastDrive(fullPath, secondMarker)) {
-        downloadCopies.push_back(fullPath);
-      }
-      break;
+    if (mayBeDownload && (HasMarkerPastDrive(fullPath, firstMarker) || HasMarkerPastDrive(fullPath, secondMarker))) {
+      downloadCopies.push_back(fullPath);
     }
   }
   return true;

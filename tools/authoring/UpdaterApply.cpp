@@ -1,31 +1,15 @@
 // The updater's build of one font, run on bytes in memory.
 #include "tools/authoring/UpdaterApply.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "engine/OpenTypeManager.h"
 #include "font/ResultCode.h"
 #include "platform/Files.h"
-#include "platform/Resources.h"
 #include "platform/TempFiles.h"
 
 namespace authoring {
 namespace {
 
-constexpr std::uint16_t kPatchNumber = 2001;
-
 int NoProgress(int, int, const char*, const char*, void*) { return 0; }
-
-// Puts the patch where the updater's resource lookups find it, for the life
-// of the guard.
-class CResourceGuard {
- public:
-  explicit CResourceGuard(const platform::ResourceSource* source) { platform::SetResourceSource(source); }
-  ~CResourceGuard() { platform::SetResourceSource(nullptr); }
-  CResourceGuard(const CResourceGuard&) = delete;
-  CResourceGuard& operator=(const CResourceGuard&) = delete;
-};
 
 // A name in the temporary folder that nothing uses yet; the build creates the
 // file itself and refuses an existing one.
@@ -58,10 +42,6 @@ const char* DescribeBuildResult(int code) {
 bool ApplyWithUpdater(const std::vector<std::uint8_t>& installed, const std::vector<std::uint8_t>& patch,
                       std::vector<std::uint8_t>& revised, std::string& error) {
   revised.clear();
-  platform::MemoryResources resources;
-  resources.Add("FONT_PA", kPatchNumber, patch);
-  CResourceGuard guard(&resources);
-
   COpenTypeManager manager;
   const std::string fontPath = "installed.otf";
   // A window handle only so that the reports are made as in a real run.
@@ -75,7 +55,7 @@ bool ApplyWithUpdater(const std::vector<std::uint8_t>& installed, const std::vec
     error = "no temporary folder to build the revised font in";
     return false;
   }
-  const int built = manager.BuildNewFont(fontPath, kPatchNumber, tempPath, NoProgress, &window, 1, 0);
+  const int built = manager.BuildNewFontFromBytes(fontPath, patch, tempPath, NoProgress, &window, 1, 0);
   if (built != 0) {
     // Only a file the build wrote is ours to remove (11: the name was taken).
     if (manager.tempFileWritten) platform::RemoveFile(tempPath);
