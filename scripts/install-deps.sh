@@ -51,16 +51,44 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
   # A mirror in the middle of a sync fails an update now and then, and with
   # a stale index of one architecture the install cannot be resolved: both
-  # are tried again after a pause, three times.
+  # are tried again after a pause, three times. A mirror that keeps serving
+  # an index other than the one its signed Release file names (seen for days
+  # with bookworm-security's i386 index) is taken as it serves it for the
+  # second and third try, with a warning: the packages are still checked
+  # against that index, only the index itself cannot be checked.
+  fetch() {
+    if command -v curl >/dev/null; then
+      curl -fsSL "$1"
+    else
+      python3 -c 'import sys, urllib.request; sys.stdout.buffer.write(urllib.request.urlopen(sys.argv[1]).read())' "$1"
+    fi
+  }
   installed=false
+  update_log=$(mktemp)
+  trap 'rm -f "$update_log"' EXIT
   for attempt in 1 2 3; do
-    $sudo apt-get update -q || echo "apt-get update failed (attempt $attempt)"
+    $sudo apt-get update -q 2>&1 | tee "$update_log" || true
     if DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
       installed=true
       break
     fi
     echo "apt-get install failed (attempt $attempt)"
-    [ "$attempt" -eq 3 ] || sleep 60
+    [ "$attempt" -eq 3 ] && break
+    mismatched=$(grep -o 'Failed to fetch [^ ]*Packages\.xz  *File has unexpected size' "$update_log" |
+      awk '{print $4}' | sort -u)
+    if [ -n "$mismatched" ]; then
+      for url in $mismatched; do
+        list=/var/lib/apt/lists/$(echo "${url#*://}" | sed 's/\.xz$//; s|/|_|g')
+        echo "install-deps: WARNING: $url does not match its signed Release file;" \
+             "using the index as the mirror serves it"
+        fetch "$url" | xz -dc | $sudo tee "$list" >/dev/null || echo "install-deps: could not fetch $url"
+      done
+      if DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+        installed=true
+        break
+      fi
+    fi
+    sleep 60
   done
   $installed || { echo "install-deps: could not install ${missing[*]}" >&2; exit 1; }
 fi
