@@ -56,6 +56,11 @@ esac
 stamp="$WINEPREFIX/.tessel-prefix-1"
 (
   flock 9
+  # A prefix made before wine32 was installed has no 32-bit system folder
+  # ("could not load kernel32.dll"): a 32-bit program has it made again.
+  if [ "$machine" = 014c ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    rm -f "$stamp"
+  fi
   if [ ! -f "$stamp" ]; then
     rm -rf "$WINEPREFIX"
     if ! wineboot --init >/dev/null 2>&1; then

@@ -8,6 +8,7 @@
 #include "font/HeadTable.h"
 #include "font/NameTable.h"
 #include "font/OpenTypeFont.h"
+#include "font/OpenTypeObject.h"
 #include "tests/font/FontTestData.h"
 
 namespace {
@@ -41,7 +42,7 @@ TEST(HeadTable, FieldsAreReadInTheirOrder) {
   const std::span<const std::uint8_t> table(stix.data() + 0xDC, 54);
   CHeadInfoObject head;
   ASSERT_TRUE(head.ParseHeadTable(table));
-  EXPECT_EQ(head.kind, 32);
+  EXPECT_EQ(head.kind, kind_code::kHeadInfo);
   EXPECT_EQ(head.version, 0x00010000u);
   EXPECT_EQ(head.fontRevision, 0x00011999u);
   EXPECT_EQ(head.checkSumAdjustment, 0x659ACAC9u);

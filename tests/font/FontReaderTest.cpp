@@ -9,6 +9,8 @@
 #include "font/ByteReader.h"
 #include "font/FontWords.h"
 #include "font/OpenTypeFont.h"
+#include "font/OpenTypeHeader.h"
+#include "font/OpenTypeObject.h"
 #include "tests/font/FontTestData.h"
 
 namespace {
@@ -76,7 +78,7 @@ void ExpectConsistentTables(const COpenTypeFont& font) {
     EXPECT_EQ(table.entry, entry);
     EXPECT_EQ(table.data, image.data() + table.offset);
     EXPECT_EQ(table.directorySlot, static_cast<std::int32_t>(i));
-    EXPECT_EQ(table.kind, 2);
+    EXPECT_EQ(table.kind, kind_code::kTable);
     EXPECT_EQ(font.tablesByOffset[table.dataOrder], &table);
   }
   for (std::size_t i = 1; i < font.tablesByOffset.GetSize(); ++i) {
@@ -90,8 +92,8 @@ TEST(FontReader, NotoFacesLoadWithTheirDirectoryAndChecksums) {
     if (face.empty()) GTEST_SKIP() << "fonts-noto-cjk is not installed";
     COpenTypeFont font;
     ASSERT_EQ(Load(font, face), 0) << "face " << index;
-    EXPECT_EQ(font.kind, 0);
-    EXPECT_EQ(font.header.kind, 1);
+    EXPECT_EQ(font.kind, kind_code::kManager);
+    EXPECT_EQ(font.header.kind, kind_code::kHeader);
     EXPECT_EQ(font.header.fontKind, 2);
     EXPECT_EQ(font.header.sfntVersion, 0x4F54544Fu);
     EXPECT_EQ(font.header.numTables, 16);
@@ -327,6 +329,14 @@ TEST(FontReader, ReadingAgainReleasesTheFirstFont) {
   EXPECT_EQ(font.header.numTables, 0);
   EXPECT_EQ(font.header.fontKind, -1);
   EXPECT_EQ(font.fileLength, 0);
+  // A file that is not 'OTTO' still has its offset table looked at: the
+  // header records its kind code, the font kind stays unrecognised.
+  COpenTypeHeader header;
+  EXPECT_EQ(header.kind, -1);
+  const std::vector<std::uint8_t> trueType = {0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_FALSE(header.ParseOffsetTable(trueType));
+  EXPECT_EQ(header.kind, kind_code::kHeader);
+  EXPECT_EQ(header.fontKind, -1);
   font.ReleaseFont();
   font.ReleaseFont();
   EXPECT_TRUE(font.fileImage.empty());

@@ -7,6 +7,7 @@
 #include "font/BigEndian.h"
 #include "font/NameTable.h"
 #include "font/OpenTypeFont.h"
+#include "font/OpenTypeObject.h"
 #include "tests/font/FontTestData.h"
 
 namespace {
@@ -43,13 +44,13 @@ TEST(NameTable, RecordsAreParsedAsStored) {
   name.paddedLength = name.length;
   EXPECT_TRUE(name.ParseNameTable(table));
   const CNameTableObject& parsed = name.nameTable;
-  EXPECT_EQ(parsed.kind, 70);
+  EXPECT_EQ(parsed.kind, kind_code::kNameTableInfo);
   EXPECT_EQ(parsed.format, 0);
   EXPECT_EQ(parsed.count, 5);
   EXPECT_EQ(parsed.stringOffset, 6 + 12 * 5);
   ASSERT_EQ(parsed.records.size(), 5u);
   const CNameRecordObject& record = *parsed.records[2];
-  EXPECT_EQ(record.kind, 71);
+  EXPECT_EQ(record.kind, kind_code::kNameRecord);
   EXPECT_EQ(record.textKind, 2);
   EXPECT_EQ(record.platformID, 3);
   EXPECT_EQ(record.encodingID, 1);

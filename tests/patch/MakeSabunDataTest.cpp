@@ -2,6 +2,7 @@
 // the refusal of every patch whose counts or lengths run past its end.
 #include <gtest/gtest.h>
 
+#include "font/OpenTypeObject.h"
 #include "patch/MakeSabunData.h"
 #include "platform/Resources.h"
 #include "tests/patch/PatchBytes.h"
@@ -63,7 +64,7 @@ TEST(MakeSabunData, ReadsTheHeadRecordAndItsBlockOfTheMakersPatches) {
   ASSERT_EQ(patch.size(), 391u);  // the next block would start at 391
   CMakeSabunData data;
   ASSERT_TRUE(data.LoadPatchBytes(patch));
-  EXPECT_EQ(data.kind, 27);
+  EXPECT_EQ(data.kind, kind_code::kPatch);
   EXPECT_EQ(data.tableCount, 13);
   EXPECT_EQ(data.newFileSize, 0x4000u);
   EXPECT_EQ(data.oldRevision, 0x00010000u);
@@ -74,7 +75,7 @@ TEST(MakeSabunData, ReadsTheHeadRecordAndItsBlockOfTheMakersPatches) {
 
   const CSabunTagObject* head = data.FindRecordByIndex(7);
   ASSERT_NE(head, nullptr);
-  EXPECT_EQ(head->kind, 28);
+  EXPECT_EQ(head->kind, kind_code::kPatchRecord);
   EXPECT_STREQ(head->tag, "head");
   EXPECT_EQ(head->record.newIndex, 7);
   EXPECT_EQ(head->record.fileOrder, 0);
@@ -83,7 +84,7 @@ TEST(MakeSabunData, ReadsTheHeadRecordAndItsBlockOfTheMakersPatches) {
   EXPECT_EQ(head->record.newOffset, 220u);
   EXPECT_EQ(head->hasDifference, 1);
   ASSERT_EQ(head->oldSegments.GetSize(), 2u);
-  EXPECT_EQ(head->oldSegments[0]->kind, 29);
+  EXPECT_EQ(head->oldSegments[0]->kind, kind_code::kOldSegment);
   EXPECT_EQ(head->oldSegments[0]->srcOffset, 12u);
   EXPECT_EQ(head->oldSegments[0]->length, 12u);
   EXPECT_EQ(head->oldSegments[0]->dstOffset, 12u);
@@ -91,7 +92,7 @@ TEST(MakeSabunData, ReadsTheHeadRecordAndItsBlockOfTheMakersPatches) {
   EXPECT_EQ(head->oldSegments[1]->length, 18u);
   EXPECT_EQ(head->oldSegments[1]->dstOffset, 36u);
   ASSERT_EQ(head->newSegments.size(), 2u);
-  EXPECT_EQ(head->newSegments[0]->kind, 30);
+  EXPECT_EQ(head->newSegments[0]->kind, kind_code::kNewSegment);
   EXPECT_EQ(head->newSegments[0]->dstOffset, 0u);
   EXPECT_EQ(head->newSegments[0]->length, 12u);
   EXPECT_EQ(std::vector<std::uint8_t>(head->newSegments[0]->Bytes().begin(), head->newSegments[0]->Bytes().end()),
