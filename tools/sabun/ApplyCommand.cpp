@@ -1,7 +1,7 @@
 // sabun apply OLD PATCH -o OUT: revises a font file with a patch file by the
-// updater's own code: the font is read with ReadFontFile, the patch is
-// installed as the program's "FONT_PA" block and loaded by LoadPatchResource,
-// and BuildNewFont writes the revised font. It is written under a fresh name
+// updater's own code: the font is read with ReadFontFile, and
+// BuildNewFontFromBytes loads the patch file's bytes as the updater loads its
+// embedded patch and writes the revised font. It is written under a fresh name
 // beside OUT and renamed to OUT only when it was built whole, so a failed run
 // leaves no partial OUT; an existing OUT is replaced only with --force.
 #include <cstdint>
