@@ -53,9 +53,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   # a stale index of one architecture the install cannot be resolved: both
   # are tried again after a pause, three times. A mirror that keeps serving
   # an index other than the one its signed Release file names (seen for days
-  # with bookworm-security's i386 index) is taken as it serves it for the
-  # second and third try, with a warning: the packages are still checked
-  # against that index, only the index itself cannot be checked.
+  # with bookworm-security's i386 index) is then taken as it serves it, with
+  # a warning: the packages are still checked against that index, only the
+  # index itself cannot be checked against the signature.
   fetch() {
     if command -v curl >/dev/null; then
       curl -fsSL "$1"
@@ -74,7 +74,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     fi
     echo "apt-get install failed (attempt $attempt)"
     [ "$attempt" -eq 3 ] && break
-    mismatched=$(grep -o 'Failed to fetch [^ ]*Packages\.xz  *File has unexpected size' "$update_log" |
+    mismatched=$(grep -oE 'Failed to fetch [^ ]*Packages\.xz +(File has unexpected size|Hash Sum mismatch)' "$update_log" |
       awk '{print $4}' | sort -u)
     if [ -n "$mismatched" ]; then
       for url in $mismatched; do
