@@ -63,12 +63,15 @@ if [ ${#missing[@]} -gt 0 ]; then
       python3 -c 'import sys, urllib.request; sys.stdout.buffer.write(urllib.request.urlopen(sys.argv[1]).read())' "$1"
     fi
   }
+  install_missing() {
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  }
   installed=false
   update_log=$(mktemp)
   trap 'rm -f "$update_log"' EXIT
   for attempt in 1 2 3; do
     $sudo apt-get update -q 2>&1 | tee "$update_log" || true
-    if DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+    if install_missing; then
       installed=true
       break
     fi
@@ -83,7 +86,7 @@ if [ ${#missing[@]} -gt 0 ]; then
              "using the index as the mirror serves it"
         fetch "$url" | xz -dc | $sudo tee "$list" >/dev/null || echo "install-deps: could not fetch $url"
       done
-      if DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+      if install_missing; then
         installed=true
         break
       fi
