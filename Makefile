@@ -18,8 +18,11 @@ run:
 	@$(MAKE) --no-print-directory build
 	@bash scripts/run-demo.sh
 
-test: deps
-	@bash scripts/test-all.sh
+# Whether this kernel runs 32-bit programs is found out once, and that answer
+# decides both what is installed and which Windows build the tests run.
+test:
+	@export TESSEL_RUNS_I386=$$(bash scripts/runs-i386.sh); \
+	  bash scripts/install-deps.sh all && bash scripts/test-all.sh
 
 # The ratio table of the benchmarks (bench/run.sh).
 bench:

@@ -29,28 +29,10 @@ else
   echo "wine-run: no ja_JP.UTF-8 locale (run scripts/install-deps.sh): the ANSI code page is not 932" >&2
 fi
 
-# The loader that matches the program: the PE header's machine field.
-find_loader() {
-  local name
-  for name in "$@"; do
-    if command -v "$name" >/dev/null 2>&1; then command -v "$name"; return 0; fi
-    if [ -x "/usr/lib/wine/$name" ]; then echo "/usr/lib/wine/$name"; return 0; fi
-  done
-  return 1
-}
-pe_offset=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
-machine=$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$exe" | tr -d ' ')
-case "$machine" in
-  8664) loader=$(find_loader wine64) || { echo "wine-run: wine64 is not installed" >&2; exit 2; } ;;
-  # Debian's /usr/bin/wine without wine32 says "wine32 is missing" and ends
-  # with status 0, so a 32-bit test would pass without running: the 32-bit
-  # loader itself is required.
-  014c)
-    loader=/usr/lib/wine/wine
-    [ -x "$loader" ] || { echo "wine-run: wine32 is not installed (apt-get install wine32:i386)" >&2; exit 2; }
-    ;;
-  *) echo "wine-run: $exe is not a Windows x86 or x64 program" >&2; exit 2 ;;
-esac
+source "$(dirname "$0")/wine-loaders.sh"
+loader=$(wine_loader_for "$exe" 2>&1) || { echo "wine-run: $loader" >&2; exit 2; }
+wine64=$(wine_find_loader wine64) || { echo "wine-run: wine64 is not installed" >&2; exit 2; }
+machine=$(wine_pe_machine "$exe")
 
 # Made once per build tree; parallel tests wait for the first to finish it.
 stamp="$WINEPREFIX/.tessel-prefix-1"
@@ -63,12 +45,12 @@ stamp="$WINEPREFIX/.tessel-prefix-1"
   fi
   if [ ! -f "$stamp" ]; then
     rm -rf "$WINEPREFIX"
-    if ! wineboot --init >/dev/null 2>&1; then
+    if ! "$wine64" wineboot --init >/dev/null 2>&1; then
       echo "wine-run: wineboot could not make the prefix $WINEPREFIX" >&2
       exit 1
     fi
-    wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+    "$wine64" reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
+    "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
     # The settings are read when the next Wine server starts.
     wineserver -w
     touch "$stamp"

@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
-# The shipped updater (i686) run for real under Wine, in a virtual X display,
-# walked through its dialogs by key presses as a person would:
+# The updater run for real under Wine, in a virtual X display, walked through
+# its dialogs by key presses as a person would. PRESET names the Windows
+# build: win32, the shipped i686 build, which runs under WoW64; or win64,
+# where this kernel cannot execute 32-bit programs.
 #
 #   1. update data made from the demo font pairs with the Linux `sabun bundle`,
-#      and an updater built with it (build/win32-e2e, the updater only);
-#   2. a fresh 64-bit Wine prefix (the program runs under WoW64) with the old
-#      fonts in C:\windows\Fonts and in the user's font folder, a download
-#      copy in the maker's download folder, a font cache file in system32 and
+#      and an updater built with it (build/PRESET-e2e, the updater only);
+#   2. a fresh 64-bit Wine prefix with the old fonts in C:\windows\Fonts and
+#      in the user's font folder, a download copy in the maker's download
+#      folder, a font cache file in system32 and (where the prefix has one)
 #      in syswow64, and no Z: drive, so that the search walks only C:;
 #   3. the run: Return at the start dialog (次へ), the version box from the
 #      font list's system menu, Return at the font list (実行), Escape at the
 #      restart offer (キャンセル), with a screenshot of every dialog; then
 #      every font must equal its revision byte for byte, the download copy
-#      must be gone, and the font cache file deleted from system32 but not
-#      from syswow64;
+#      must be gone, and the font cache file deleted from system32 (the
+#      64-bit system folder, which a 32-bit program reaches with the file
+#      system redirection turned off) but not from syswow64;
 #   4. one copy at a time: a second copy started while the first shows its
 #      start dialog ends at once without a window; the first then stops
 #      through 中止 and はい.
 #
-# Usage: wine-end-to-end.sh SOURCE_DIR WORK_DIR [SABUN]
+# Usage: wine-end-to-end.sh SOURCE_DIR WORK_DIR PRESET [SABUN]
 # SABUN defaults to the Linux build's, SOURCE_DIR/build/linux/tools/sabun.
 # Screenshots go to WORK_DIR/screenshots. Prints "wine end-to-end: PASS" or
 # "wine end-to-end: FAIL: <reason>" and exits non-zero on failure. Every wait
@@ -30,16 +33,21 @@ if [ "${1:-}" = "--in-display" ]; then
   display_mode=1
   shift
 fi
-[ $# -ge 2 ] || { echo "usage: wine-end-to-end.sh SOURCE_DIR WORK_DIR [SABUN]" >&2; exit 2; }
+[ $# -ge 3 ] || { echo "usage: wine-end-to-end.sh SOURCE_DIR WORK_DIR PRESET [SABUN]" >&2; exit 2; }
 source_dir=$(cd "$1" && pwd)
 work=$2
-sabun=${3:-$source_dir/build/linux/tools/sabun}
+preset=$3
+sabun=${4:-$source_dir/build/linux/tools/sabun}
+case "$preset" in
+  win32) program_dir='C:\Program Files (x86)\Veldmark' ;;
+  win64) program_dir='C:\Program Files\Veldmark' ;;
+  *) echo "wine-end-to-end: PRESET is win32 or win64, not $preset" >&2; exit 2 ;;
+esac
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 
 prefix="$work/wineprefix"
 shots="$work/screenshots"
-program_dir='C:\Program Files (x86)\Veldmark'
 program="$program_dir\\tessel_202310.exe"
 demo="$source_dir/resources/demo"
 
@@ -53,7 +61,8 @@ fail() {
   echo "wine end-to-end: FAIL: $*"
   exit 1
 }
-step() { echo "-- $*"; }
+# Each step with the seconds its part of the script has taken so far.
+step() { echo "-- $* [${SECONDS} s]"; }
 
 export HOME="$work/home"
 export WINEPREFIX="$prefix"
@@ -154,9 +163,12 @@ in_display() {
   rm -f "$shots"/*.png
 
   step "run 1: the whole update"
-  wine "$program" >"$work/run1.log" 2>&1 &
+  "$loader" "$program" >"$work/run1.log" 2>&1 &
   app=$!
-  start=$(wait_window "$title_main" 60) || { stop_program; fail "the start dialog did not open"; }
+  # The first program in a fresh prefix may wait a while for Wine's scan of
+  # the system fonts.
+  start=$(wait_window "$title_main" 180) || { stop_program; fail "the start dialog did not open"; }
+  step "the start dialog is open"
   focus "$start"
   shoot "$start" start-dialog || { stop_program; fail "no screenshot of the start dialog"; }
   press "$start" Return
@@ -200,13 +212,13 @@ in_display() {
   timeout 30 wineserver -w
 
   step "run 2: one copy at a time"
-  wine "$program" >"$work/run2.log" 2>&1 &
+  "$loader" "$program" >"$work/run2.log" 2>&1 &
   app=$!
   first=$app
   start=$(wait_window "$title_main" 60) || { stop_program; fail "run 2: the start dialog did not open"; }
   local before after
   before=$(timeout 10 xdotool search --onlyvisible --name . 2>/dev/null | sort | tr '\n' ' ')
-  timeout 30 wine "$program" >"$work/run2-second.log" 2>&1
+  timeout 30 "$loader" "$program" >"$work/run2-second.log" 2>&1
   second_status=$?
   after=$(timeout 10 xdotool search --onlyvisible --name . 2>/dev/null | sort | tr '\n' ' ')
   [ "$second_status" -ne 124 ] || { stop_program; fail "the second copy did not end by itself"; }
@@ -225,7 +237,11 @@ in_display() {
   echo "in-display: done"
 }
 
+source "$source_dir/scripts/wine-loaders.sh"
+wine64=$(wine_find_loader wine64) || fail "wine64 is not installed (scripts/install-deps.sh)"
+
 if [ $display_mode -eq 1 ]; then
+  loader=$(wine_loader_for "$source_dir/build/$preset-e2e/app/tessel_202310.exe") || fail "no Wine loader for the updater"
   in_display
   exit 0
 fi
@@ -233,7 +249,7 @@ fi
 # --- outside: data, build, prefix, run, checks ------------------------------
 
 began=$SECONDS
-for tool in xvfb-run xdotool import wine wineboot wineserver cmake iconv; do
+for tool in xvfb-run xdotool import wineserver cmake iconv; do
   command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (scripts/install-deps.sh)"
 done
 locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' || fail "no ja_JP.UTF-8 locale (scripts/install-deps.sh)"
@@ -246,24 +262,27 @@ rm -rf "$data"
   --title "テッセル デモフォントをご利用のお客様は、下記4フォントが改訂対象です。" >"$work/bundle.log" 2>&1 ||
   { cat "$work/bundle.log"; fail "sabun bundle failed"; }
 
-step "the updater with that data (build/win32-e2e)"
-build="$source_dir/build/win32-e2e"
+step "the updater with that data (build/$preset-e2e)"
+build="$source_dir/build/$preset-e2e"
 (cd "$source_dir" &&
-  cmake --preset win32 -B "$build" -DUPDATE_DATA="$data" -DTESSEL_BUILD_TESTS=OFF >"$work/configure.log" 2>&1 &&
+  cmake --preset "$preset" -B "$build" -DUPDATE_DATA="$data" -DTESSEL_BUILD_TESTS=OFF >"$work/configure.log" 2>&1 &&
   cmake --build "$build" --target tessel_202310 -j 2 >"$work/build.log" 2>&1) ||
   { tail -n 30 "$work/configure.log" "$work/build.log"; fail "the updater did not build"; }
 exe="$build/app/tessel_202310.exe"
 [ -f "$exe" ] || fail "no $exe"
+why=$(wine_loader_for "$exe" 2>&1 >/dev/null) || fail "the $preset updater cannot run here: $why"
 
 step "a fresh Wine prefix"
 timeout 30 wineserver -k 2>/dev/null
 rm -rf "$prefix" "$HOME"
 mkdir -p "$HOME"
-(unset DISPLAY WAYLAND_DISPLAY; timeout 120 wineboot --init >"$work/wineboot.log" 2>&1) ||
+(unset DISPLAY WAYLAND_DISPLAY; timeout 120 "$wine64" wineboot --init >"$work/wineboot.log" 2>&1) ||
   fail "wineboot could not make the prefix"
 timeout 60 wineserver -w
 c="$prefix/drive_c"
-[ -d "$c/windows/syswow64" ] || fail "the prefix has no syswow64: not a 64-bit prefix"
+if [ "$preset" = win32 ]; then
+  [ -f "$c/windows/syswow64/kernel32.dll" ] || fail "the prefix has no 32-bit system folder: the i686 build cannot run under WoW64"
+fi
 # Windows 10, the X11 driver with the windows' own frames (there is no
 # window manager), and the dialog fonts drawn with Noto Sans CJK JP.
 printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
@@ -273,7 +292,7 @@ printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
   '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
   '"ＭＳ Ｐゴシック"="Noto Sans CJK JP"' '"MS Shell Dlg"="Noto Sans CJK JP"' '' |
   iconv -f UTF-8 -t UTF-16 >"$c/settings.reg"
-(unset DISPLAY WAYLAND_DISPLAY; timeout 60 wine regedit /S 'C:\settings.reg') || fail "the prefix settings were refused"
+(unset DISPLAY WAYLAND_DISPLAY; timeout 60 "$wine64" regedit /S 'C:\settings.reg') || fail "the prefix settings were refused"
 timeout 60 wineserver -w
 rm -f "$c/settings.reg"
 
@@ -284,19 +303,20 @@ for link in "$c/users/$(prefix_user)"/*; do
 done
 rm -f "$prefix/dosdevices/z:"
 
-mkdir -p "$c/$(user_fonts)" "$(dirname "$c/$download_copy")" "$c/Program Files (x86)/Veldmark"
+program_folder="$c/$(echo "${program_dir#C:\\}" | tr '\\' /)"
+mkdir -p "$c/$(user_fonts)" "$(dirname "$c/$download_copy")" "$program_folder"
 while read -r path stem; do
   cp "$demo/installed/$stem.otf.installed" "$c/$path"
 done < <(installed_fonts)
 cp "$demo/installed/TesselDemoSansJP-Regular.otf.installed" "$c/$download_copy"
 echo "font cache, 64-bit system folder" >"$c/windows/system32/fntcache.dat"
-echo "font cache, 32-bit system folder" >"$c/windows/syswow64/fntcache.dat"
-cp "$exe" "$c/Program Files (x86)/Veldmark/"
+[ ! -d "$c/windows/syswow64" ] || echo "font cache, 32-bit system folder" >"$c/windows/syswow64/fntcache.dat"
+cp "$exe" "$program_folder/"
 # Debian's Wine does not find its own fonts; the caption buttons need Marlett.
 [ ! -f /usr/share/wine/fonts/marlett.ttf ] || cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/"
 
 step "the dialogs, in a virtual X display"
-timeout 150 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --in-display "$source_dir" "$work" "$sabun" |
+timeout 400 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --in-display "$source_dir" "$work" "$preset" "$sabun" |
   tee "$work/display.log"
 status=${PIPESTATUS[0]}
 timeout 30 wineserver -k 2>/dev/null
@@ -310,9 +330,10 @@ while read -r path stem; do
 done < <(installed_fonts)
 [ ! -e "$c/$download_copy" ] || fail "the download copy C:/$download_copy is still there"
 [ ! -e "$c/windows/system32/fntcache.dat" ] || fail "fntcache.dat is still in system32"
-[ -e "$c/windows/syswow64/fntcache.dat" ] || fail "fntcache.dat was deleted from syswow64, not only from system32"
+[ ! -d "$c/windows/syswow64" ] || [ -e "$c/windows/syswow64/fntcache.dat" ] ||
+  fail "fntcache.dat was deleted from syswow64, not only from system32"
 for shot in start-dialog font-list progress-dialog end-message; do
   [ -s "$shots/$shot.png" ] || fail "no screenshot $shot.png"
 done
 
-echo "wine end-to-end: PASS ($(installed_fonts | wc -l) fonts revised, $((SECONDS - began)) s; screenshots in $shots)"
+echo "wine end-to-end: PASS ($preset build, $(installed_fonts | wc -l) fonts revised, $((SECONDS - began)) s; screenshots in $shots)"
