@@ -4,8 +4,8 @@
 // shows what it is told and reports what the user pressed; it decides nothing
 // about the run.
 //
-// Texts handed to a face are the program's narrow texts: code page 932 on
-// Windows, UTF-8 on Linux (the update list's lines already converted).
+// Texts handed to a face are the program's narrow texts, UTF-8 on every
+// system: the update list's lines and the paths already converted.
 #pragma once
 
 #include <string>

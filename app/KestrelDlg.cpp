@@ -15,6 +15,7 @@
 #include "patch/ResFileCtrl.h"
 #include "platform/Files.h"
 #include "platform/System.h"
+#include "platform/Text.h"
 #include "resources/resource.h"
 #include "search/FolderCheckCtrl.h"
 
@@ -80,18 +81,20 @@ void CKestrelDlg::OnInitDialog() {
     EndDialog(kIdCancel);
     return;
   }
-  for (const auto& found : search->foundFonts) m_face.AddFontListRow(found->path);
+  for (const auto& found : search->foundFonts) m_face.AddFontListRow(platform::PathToProgramText(found->path));
   wait.DestroyWindow();
   m_face.RedrawMainWindow();
 }
 
 void CKestrelDlg::OnExecute() {
+  if (m_running) return;
   const CFolderCheckCtrl* search = GetFolderCheckCtrl();
   const int count = static_cast<int>(search->foundFonts.size());
   if (count == 0) {
     ShowMessage<COKDialog>(string_id::kNoFontToRevise);
     return;
   }
+  m_running = true;
   m_face.HideMainWindow();
 
   int code = result_code::kRevised;

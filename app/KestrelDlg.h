@@ -22,6 +22,8 @@ class CKestrelDlg {
   // Everything before the font list is shown; may end the dialog.
   void OnInitDialog();
   // 実行: the update run; ends the dialog unless there is nothing to revise.
+  // A 実行 that arrives while the run goes on (a click queued before the
+  // main window hid, delivered by a progress report) is ignored.
   void OnExecute();
   // 中止, Esc, the close box: asks 102; はい ends the dialog with kIdCancel.
   void OnAbort();
@@ -54,6 +56,7 @@ class CKestrelDlg {
 
   CFace& m_face;
   bool m_ended = false;
+  bool m_running = false;
   int m_result = 0;
   int m_runCode = -1;
 };

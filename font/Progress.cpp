@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "platform/Text.h"
+
 int OverallPercent(int fontIndex, int fontCount, int step) {
   if (fontCount < 1) fontCount = 1;
   return (fontIndex * 100) / fontCount + step / fontCount;
@@ -18,7 +20,7 @@ int OverallPercentFloat(int fontIndex, int fontCount, int step) {
 std::string FormatText(const char* format, const std::string& argument) {
   std::string text(format);
   const std::size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, argument);
+  if (at != std::string::npos) text.replace(at, 2, platform::PathToProgramText(argument));
   return text;
 }
 

@@ -24,8 +24,9 @@ int OverallPercentFloat(int fontIndex, int fontCount, int step);
 int ReportStep(ProgressCallback progress, void* window, int overall, int step, const std::string& fontPath,
                const std::string& line2);
 
-// `format` with its one "%s" replaced by `argument` (no other directive is
-// interpreted, so a path holding '%' is shown as it is).
+// `format` with its one "%s" replaced by `argument`, a path or a part of one
+// as the file functions give it, converted to the program's text (no other
+// directive is interpreted, so a path holding '%' is shown as it is).
 std::string FormatText(const char* format, const std::string& argument);
 
 // The progress texts of one font.

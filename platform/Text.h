@@ -1,5 +1,6 @@
-// Converting the update list's Shift-JIS (code page 932) text for a UTF-8
-// terminal.
+// The program's own narrow text is UTF-8 on every system: what it shows comes
+// from its literals (UTF-8), from the update list (code page 932, converted)
+// and from paths (the file system's narrow code page, converted).
 #pragma once
 
 #include <string>
@@ -10,10 +11,14 @@ namespace platform {
 // become U+FFFD.
 std::string Cp932ToUtf8(const std::string& text);
 
-// A line of the update list (code page 932) in the program's own narrow
-// text: unchanged on Windows, where the program's texts are code page 932
-// too; UTF-8 on Linux.
+// A line of the update list (code page 932) in the program's own text.
 std::string Cp932ToProgramText(const std::string& text);
+
+// A path as the file functions give it, in the program's own text: on
+// Windows the narrow functions give the system's ANSI code page, which need
+// not be 932 (it is 1252 on a Western European system); Linux names are
+// shown as they are (a face escapes what is no UTF-8).
+std::string PathToProgramText(const std::string& path);
 
 }  // namespace platform
 

@@ -1,7 +1,6 @@
 // Every text the updater shows, in one place: the string table and the
 // texts of the dialog templates. Read by the resource compiler (as UTF-8)
-// and by the program, whose narrow literals are code page 932 on Windows and
-// UTF-8 on Linux.
+// and by the program, whose narrow literals are UTF-8 on every system.
 #pragma once
 
 #define TEXT_PROGRAM_TITLE "VELDMARKフォント 改訂プログラム"

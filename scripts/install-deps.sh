@@ -10,8 +10,9 @@
 #   install-deps.sh all     everything make test needs: the Windows cross
 #                           compilers, Wine, the test and benchmark libraries,
 #                           the fonts, the display and terminal tools; and the
-#                           Japanese UTF-8 locale that Wine needs to run the
-#                           Windows tests with the ANSI code page 932
+#                           Japanese and US English UTF-8 locales, under which
+#                           Wine runs the Windows tests with the ANSI code
+#                           pages 932 and 1252
 #
 # Wine's 32-bit half (wine32:i386) is installed only where this kernel
 # executes 32-bit programs (scripts/runs-i386.sh): elsewhere it could never
@@ -29,7 +30,9 @@ test_packages=(
 )
 # What make bench measures against and makes its inputs with.
 bench_packages=(libbenchmark-dev zstd xdelta3 bsdiff python3-fonttools fonts-noto-cjk time)
-locale_name=ja_JP.UTF-8
+# Wine's ANSI code page follows the locale: 932 for the Windows tests, 1252
+# for the end-to-end walk's run on a Western European system.
+locale_names=(ja_JP.UTF-8 en_US.UTF-8)
 
 case "${1:-all}" in
   linux) packages=("${linux_packages[@]}") ;;
@@ -106,12 +109,16 @@ fi
 
 [ "${1:-all}" = all ] || exit 0
 # glibc lists its generated locales as "ja_JP.utf8".
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
-  echo "generating the $locale_name locale"
-  if grep -q "^# *$locale_name UTF-8" /etc/locale.gen 2>/dev/null; then
-    $sudo sed -i "s/^# *$locale_name UTF-8/$locale_name UTF-8/" /etc/locale.gen
-  elif ! grep -q "^$locale_name UTF-8" /etc/locale.gen 2>/dev/null; then
-    echo "$locale_name UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+generate=false
+for locale_name in "${locale_names[@]}"; do
+  if ! locale -a 2>/dev/null | grep -qix "${locale_name%.UTF-8}\.utf-\?8"; then
+    echo "generating the $locale_name locale"
+    generate=true
+    if grep -q "^# *$locale_name UTF-8" /etc/locale.gen 2>/dev/null; then
+      $sudo sed -i "s/^# *$locale_name UTF-8/$locale_name UTF-8/" /etc/locale.gen
+    elif ! grep -q "^$locale_name UTF-8" /etc/locale.gen 2>/dev/null; then
+      echo "$locale_name UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+    fi
   fi
-  $sudo locale-gen
-fi
+done
+if $generate; then $sudo locale-gen; fi

@@ -58,6 +58,16 @@ void CDialogWindow::SetEditText(int controlId, const std::string& text) const {
   ::SetDlgItemTextW(m_window, controlId, WidenEditText(text).c_str());
 }
 
+void CDialogWindow::ComeToFrontIfAlone() const {
+  const HWND owner = ::GetWindow(m_window, GW_OWNER);
+  if (owner != nullptr && ::IsWindowVisible(owner)) return;
+  // An owned window has no taskbar button unless it asks for one; the style
+  // takes effect when the window is shown, which WM_INITDIALOG precedes.
+  const LONG_PTR style = ::GetWindowLongPtrW(m_window, GWL_EXSTYLE);
+  ::SetWindowLongPtrW(m_window, GWL_EXSTYLE, style | WS_EX_APPWINDOW);
+  ::SetForegroundWindow(m_window);
+}
+
 INT_PTR CALLBACK CDialogWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   CDialogWindow* self = nullptr;
   if (message == WM_INITDIALOG) {

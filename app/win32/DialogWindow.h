@@ -43,6 +43,12 @@ class CDialogWindow {
   void SetItemText(int controlId, const std::string& text) const;
   void SetEditText(int controlId, const std::string& text) const;
 
+  // Brings a dialog that opens while none of the program's windows is on
+  // screen (its owner hidden or absent) to the foreground, with a taskbar
+  // button of its own, so that it cannot open unseen behind another
+  // program's window. Called from WM_INITDIALOG, before the dialog shows.
+  void ComeToFrontIfAlone() const;
+
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

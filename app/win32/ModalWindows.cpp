@@ -15,6 +15,10 @@ INT_PTR CMessageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lPar
       } else {
         SetItemText(m_dialog.TextControlId(), m_dialog.Message());
       }
+      // The messages before the font list shows (no update data, not an
+      // administrator, an unsupported Windows, nothing found) and the end
+      // of a run, while the main window is hidden.
+      ComeToFrontIfAlone();
       return TRUE;
     case WM_COMMAND:
       if (IsClick(wParam, IDOK)) {
@@ -33,20 +37,24 @@ INT_PTR CMessageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lPar
   }
 }
 
+// The heading is one line of its own control (ending with an ellipsis where
+// it is wider), so the line breaks that follow it in the text are not drawn.
+std::string CStartWindow::FirstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+
 int CStartWindow::Show(HWND owner) { return static_cast<int>(DoModal(IDD_START_DIALOG, owner)); }
 
 INT_PTR CStartWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
       m_dialog.OnInitDialog();
-      SetItemText(IDC_START_HEADING, m_dialog.heading);
+      SetItemText(IDC_START_HEADING, FirstLine(m_dialog.heading));
       SetItemText(IDC_START_COLUMN1, m_dialog.columns[0]);
       SetItemText(IDC_START_COLUMN2, m_dialog.columns[1]);
       SetItemText(IDC_START_COLUMN3, m_dialog.columns[2]);
       // The program's first visible window (the main dialog shows only after
       // the search): it comes to the front, active, even when reading the
       // update data took long enough for the user to turn elsewhere.
-      ::SetForegroundWindow(Window());
+      ComeToFrontIfAlone();
       return TRUE;
     case WM_COMMAND:
       if (IsClick(wParam, IDOK)) {

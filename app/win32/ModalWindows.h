@@ -29,6 +29,8 @@ class CStartWindow : public CDialogWindow {
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  static std::string FirstLine(const std::string& text);
+
   CStartDialog& m_dialog;
 };
 

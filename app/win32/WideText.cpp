@@ -1,11 +1,11 @@
-// Code page 932 to UTF-16 for the dialogs.
+// UTF-8 to UTF-16 for the dialogs.
 #include "app/win32/WideText.h"
 
 #include <windows.h>
 
 namespace {
 
-constexpr UINT kProgramCodePage = 932;
+constexpr UINT kProgramCodePage = CP_UTF8;
 
 }  // namespace
 

@@ -34,6 +34,8 @@ std::string Cp932ToUtf8(const std::string& text) {
 
 std::string Cp932ToProgramText(const std::string& text) { return Cp932ToUtf8(text); }
 
+std::string PathToProgramText(const std::string& path) { return path; }
+
 }  // namespace platform
 
 #include <unistd.h>

@@ -38,9 +38,41 @@ bool detail::RealListLogicalDrives(std::vector<Drive>& drives) {
   return true;
 }
 
+namespace {
+
+// `text` in the ANSI code page as UTF-16.
+std::wstring WidenAnsi(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+// The name `wide` in the ANSI code page, false when that code page cannot
+// carry it exactly. The narrow file functions give such a name with '?' for
+// what is missing, or with a "best fit" look-alike ('¥' as '\' under code
+// page 932, 'ā' as 'a' under 1252): either way the narrow name reaches
+// another file, or a wildcard pattern, not this one. Only a name that comes
+// back unchanged from the code page is taken.
+bool NarrowExactly(const wchar_t* wide, std::string& name) {
+  const int wideLength = static_cast<int>(::wcsnlen(wide, MAX_PATH));
+  if (wideLength == 0) return false;
+  const int length = ::WideCharToMultiByte(CP_ACP, 0, wide, wideLength, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return false;
+  name.assign(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, wide, wideLength, name.data(), length, nullptr, nullptr);
+  return WidenAnsi(name) == std::wstring(wide, static_cast<std::size_t>(wideLength));
+}
+
+}  // namespace
+
+// The listing asks for the names in UTF-16 and passes on only those that the
+// ANSI code page carries exactly, as the callers go on with narrow paths.
 struct FolderListing::Impl {
-  explicit Impl(const std::string& pattern) : find(::FindFirstFileA(pattern.c_str(), &data)) {}
-  WIN32_FIND_DATAA data{};
+  explicit Impl(const std::string& pattern) : find(::FindFirstFileW(WidenAnsi(pattern).c_str(), &data)) {}
+  WIN32_FIND_DATAW data{};
   win32::FindHandle find;
   bool havePending = find.IsValid();  // `data` holds the first entry, not yet returned
 };
@@ -53,14 +85,15 @@ bool FolderListing::IsOpen() const { return m_impl->find.IsValid(); }
 
 bool FolderListing::Next(FolderEntry& entry) {
   if (!m_impl->find.IsValid()) return false;
-  if (!m_impl->havePending && !::FindNextFileA(m_impl->find.Get(), &m_impl->data)) return false;
-  m_impl->havePending = false;
-  // cFileName is zero-terminated within MAX_PATH; strnlen keeps it so.
-  entry.name.assign(m_impl->data.cFileName, ::strnlen(m_impl->data.cFileName, MAX_PATH));
-  // All of the system's bits (hidden, system, reparse point...) are kept;
-  // the callers look at the folder and read-only bits.
-  entry.attributes = m_impl->data.dwFileAttributes;
-  return true;
+  for (;;) {
+    if (!m_impl->havePending && !::FindNextFileW(m_impl->find.Get(), &m_impl->data)) return false;
+    m_impl->havePending = false;
+    if (!NarrowExactly(m_impl->data.cFileName, entry.name)) continue;
+    // All of the system's bits (hidden, system, reparse point...) are kept;
+    // the callers look at the folder and read-only bits.
+    entry.attributes = m_impl->data.dwFileAttributes;
+    return true;
+  }
 }
 
 bool FolderListing::IsReadOnly(const FolderEntry& entry) const { return (entry.attributes & kAttributeReadOnly) != 0; }

@@ -341,6 +341,21 @@ TEST_F(FlowTest, AStopDuringTheRunIsAskedAtTheNextReport) {
   EXPECT_EQ(face.log.back(), "CNormalEndDialog 105 -> 2");
 }
 
+TEST_F(FlowTest, ASecondExecuteDuringTheRunIsIgnored) {
+  // A click queued before the main window hid reaches OnExecute from the
+  // 10th report, in the second font: the run goes on, each font revised once.
+  Prepare(3);
+  face.executeAtProgressReport = 10;
+  face.answers = {kIdOk, kIdCancel};
+  face.commands = {"実行"};
+  EXPECT_EQ(Run(), kIdOk);
+  EXPECT_EQ(face.log, Joined(kBeforeTheRun, {"UpdateFont 0/3", "UpdateFont 1/3", "main: 実行", "UpdateFont 2/3",
+                                             "CProgressDialog closed", "WM_FONTCHANGE", "font cache reset",
+                                             "CNormalEndDialog 105 -> 2"}));
+  EXPECT_EQ(runCode, 0);
+  for (const std::string& path : paths) EXPECT_EQ(RevisionOf(path), kNewRevision) << path;
+}
+
 TEST_F(FlowTest, ASecondCopyEndsAtOnceWithoutAWindow) {
   Prepare(1);
   platform::SingleInstanceLock running(platform::ExecutableBaseName() + ".EXE");

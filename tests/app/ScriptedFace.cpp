@@ -39,6 +39,7 @@ int CScriptedFace::NextAnswer(const std::string& what) {
 }
 
 int CScriptedFace::RunMainDialog(CKestrelDlg& dialog) {
+  m_main = &dialog;
   dialog.OnInitDialog();
   while (!dialog.Ended()) {
     if (commands.empty()) {
@@ -113,7 +114,12 @@ void CScriptedFace::DestroyProgressWindow() {
 
 void CScriptedFace::PumpMessages() {
   if (m_progress != nullptr) {
-    if (++m_progressReports == stopAtProgressReport) m_progress->OnAbort();
+    ++m_progressReports;
+    if (m_progressReports == stopAtProgressReport) m_progress->OnAbort();
+    if (m_progressReports == executeAtProgressReport && m_main != nullptr) {
+      log.push_back("main: 実行");
+      m_main->OnExecute();
+    }
   } else if (m_wait != nullptr) {
     if (++m_waitReports == stopAtWaitReport) m_wait->OnAbort();
   }

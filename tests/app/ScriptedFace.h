@@ -23,6 +23,8 @@ class CScriptedFace : public CFace {
   // (counted from 1 for each window); 0 for never.
   int stopAtWaitReport = 0;
   int stopAtProgressReport = 0;
+  // 実行 pressed again during the n-th progress report; 0 for never.
+  int executeAtProgressReport = 0;
 
   std::vector<std::string> log;
   std::vector<std::string> messages;  // the texts of the message dialogs shown
@@ -59,6 +61,7 @@ class CScriptedFace : public CFace {
  private:
   int NextAnswer(const std::string& what);
 
+  CKestrelDlg* m_main = nullptr;
   CWaitDialog* m_wait = nullptr;
   CProgressDialog* m_progress = nullptr;
   int m_waitReports = 0;

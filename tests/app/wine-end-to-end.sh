@@ -19,7 +19,11 @@
 #      system redirection turned off) but not from syswow64;
 #   4. one copy at a time: a second copy started while the first shows its
 #      start dialog ends at once without a window; the first then stops
-#      through 中止 and はい.
+#      through 中止 and はい;
+#   5. a Western European system (LC_ALL=en_US.UTF-8: ANSI code page 1252):
+#      one more old font lies in "C:\Polices Café", a name code page 932
+#      cannot carry, so the runs above never saw it; now the font list shows
+#      its path (screenshot font-list-cp1252.png) and the run revises it.
 #
 # Usage: wine-end-to-end.sh SOURCE_DIR WORK_DIR PRESET [SABUN]
 # SABUN defaults to the Linux build's, SOURCE_DIR/build/linux/tools/sabun.
@@ -90,6 +94,9 @@ installed_fonts() {
   echo "$(user_fonts)/TesselDemoSansJP-Regular_0.otf TesselDemoSansJP-Regular"
 }
 download_copy="ProgramData/Veldmark/Fonts/Download/add/10001"
+# Found only where the ANSI code page has "é".
+western_font="Polices Café/TesselDemoSerifJP-Regular.otf"
+western_stem=TesselDemoSerifJP-Regular
 
 # --- inside the virtual display -------------------------------------------
 
@@ -234,6 +241,31 @@ in_display() {
   wait_exit 30 || { stop_program; fail "はい did not end the program"; }
   [ "$app_status" -eq 1 ] || fail "a stopped program ended with status $app_status, not 1"
   timeout 30 wineserver -w
+
+  step "run 3: code page 1252"
+  cmp -s "$prefix/drive_c/$western_font" "$demo/installed/$western_stem.otf.installed" ||
+    fail "C:/$western_font changed under code page 932, which cannot name its folder"
+  LC_ALL=en_US.UTF-8 "$loader" "$program" >"$work/run3.log" 2>&1 &
+  app=$!
+  start=$(wait_window "$title_main" 60) || { stop_program; fail "run 3: the start dialog did not open"; }
+  press "$start" Return
+  wait_gone "$start" 20 || { stop_program; fail "run 3: Return did not close the start dialog"; }
+  main=""
+  deadline=$((SECONDS + 60))
+  while [ -z "$main" ] && [ $SECONDS -lt $deadline ]; do
+    main=$(windows_named "$title_main" | grep -vx "$start" | head -1)
+    kill -0 "$app" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$main" ] || { stop_program; fail "run 3: the font list did not open"; }
+  focus "$main"
+  shoot "$main" font-list-cp1252 || { stop_program; fail "no screenshot of the font list under code page 1252"; }
+  press "$main" Return
+  end=$(wait_window "$title_message" 60) || { stop_program; fail "run 3: no end message"; }
+  press "$end" Escape
+  wait_exit 30 || { stop_program; fail "run 3: the program did not end after キャンセル"; }
+  [ "$app_status" -eq 0 ] || fail "run 3 ended with status $app_status, not 0"
+  timeout 30 wineserver -w
   echo "in-display: done"
 }
 
@@ -252,7 +284,9 @@ began=$SECONDS
 for tool in xvfb-run xdotool import wineserver cmake iconv; do
   command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (scripts/install-deps.sh)"
 done
-locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' || fail "no ja_JP.UTF-8 locale (scripts/install-deps.sh)"
+for locale_name in ja_JP en_US; do
+  locale -a 2>/dev/null | grep -qix "$locale_name\.utf-\?8" || fail "no $locale_name.UTF-8 locale (scripts/install-deps.sh)"
+done
 [ -x "$sabun" ] || fail "no sabun at $sabun: build the linux preset first"
 
 step "update data from the demo font pairs"
@@ -308,6 +342,8 @@ mkdir -p "$c/$(user_fonts)" "$(dirname "$c/$download_copy")" "$program_folder"
 while read -r path stem; do
   cp "$demo/installed/$stem.otf.installed" "$c/$path"
 done < <(installed_fonts)
+mkdir -p "$(dirname "$c/$western_font")"
+cp "$demo/installed/$western_stem.otf.installed" "$c/$western_font"
 cp "$demo/installed/TesselDemoSansJP-Regular.otf.installed" "$c/$download_copy"
 echo "font cache, 64-bit system folder" >"$c/windows/system32/fntcache.dat"
 [ ! -d "$c/windows/syswow64" ] || echo "font cache, 32-bit system folder" >"$c/windows/syswow64/fntcache.dat"
@@ -328,12 +364,13 @@ step "the results"
 while read -r path stem; do
   cmp -s "$c/$path" "$demo/revised/$stem.otf" || fail "C:/$path is not its revision"
 done < <(installed_fonts)
+cmp -s "$c/$western_font" "$demo/revised/$western_stem.otf" || fail "C:/$western_font is not its revision"
 [ ! -e "$c/$download_copy" ] || fail "the download copy C:/$download_copy is still there"
 [ ! -e "$c/windows/system32/fntcache.dat" ] || fail "fntcache.dat is still in system32"
 [ ! -d "$c/windows/syswow64" ] || [ -e "$c/windows/syswow64/fntcache.dat" ] ||
   fail "fntcache.dat was deleted from syswow64, not only from system32"
-for shot in start-dialog font-list progress-dialog end-message; do
+for shot in start-dialog font-list progress-dialog end-message font-list-cp1252; do
   [ -s "$shots/$shot.png" ] || fail "no screenshot $shot.png"
 done
 
-echo "wine end-to-end: PASS ($preset build, $(installed_fonts | wc -l) fonts revised, $((SECONDS - began)) s; screenshots in $shots)"
+echo "wine end-to-end: PASS ($preset build, $(($(installed_fonts | wc -l) + 1)) fonts revised, $((SECONDS - began)) s; screenshots in $shots)"

@@ -7,6 +7,7 @@
 #endif
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -109,11 +110,20 @@ TEST(FolderListing, NamesComeBackByteForByte) {
   const std::string name = "\xe3\x82\xbd\xe3\x83\x95\xe3\x83\x88.otf";
 #endif
   test_support::WriteBytes(scratch.File(name), {'x'});
+#ifdef _WIN32
+  // Names that code page 932 cannot carry exactly are left out: narrowed,
+  // "\u0101" would come back as 'a' or '?' and "\u00a5" as '\\'.
+  for (const wchar_t* other : {L"a\u0101.otf", L"b\u00a5c.otf"}) {
+    std::ofstream(std::filesystem::path(scratch.Path()) / other) << 'x';
+  }
+#endif
   platform::FolderListing listing(scratch.Path());
   platform::FolderEntry entry;
   std::set<std::string> names;
-  while (listing.Next(entry)) names.insert(entry.name);
-  EXPECT_EQ(names.count(name), 1u);
+  while (listing.Next(entry)) {
+    if (entry.name != "." && entry.name != "..") names.insert(entry.name);
+  }
+  EXPECT_EQ(names, std::set<std::string>{name});
   EXPECT_TRUE(platform::FileExists(scratch.File(name)));
 }
 
