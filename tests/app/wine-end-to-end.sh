@@ -5,7 +5,10 @@
 # where this kernel cannot execute 32-bit programs.
 #
 #   1. update data made from the demo font pairs with the Linux `sabun bundle`,
-#      and an updater built with it (build/PRESET-e2e, the updater only);
+#      and an updater built with it (build/PRESET-e2e, the updater only),
+#      signed with a throwaway certificate: the signature must verify, a copy
+#      with one byte changed must not, and a second build in another folder
+#      (build/PRESET-e2e-again) must give the same bytes;
 #   2. a fresh 64-bit Wine prefix with the old fonts in C:\windows\Fonts and
 #      in the user's font folder, a download copy in the maker's download
 #      folder, a font cache file in system32 and (where the prefix has one)
@@ -281,7 +284,7 @@ fi
 # --- outside: data, build, prefix, run, checks ------------------------------
 
 began=$SECONDS
-for tool in xvfb-run xdotool import wineserver cmake iconv; do
+for tool in xvfb-run xdotool import wineserver cmake iconv openssl osslsigncode; do
   command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (scripts/install-deps.sh)"
 done
 for locale_name in ja_JP en_US; do
@@ -296,15 +299,53 @@ rm -rf "$data"
   --title "テッセル デモフォントをご利用のお客様は、下記4フォントが改訂対象です。" >"$work/bundle.log" 2>&1 ||
   { cat "$work/bundle.log"; fail "sabun bundle failed"; }
 
-step "the updater with that data (build/$preset-e2e)"
+step "a throwaway code-signing certificate"
+signing="$work/signing"
+rm -rf "$signing"
+mkdir -p "$signing"
+echo "throwaway $$" >"$signing/password.txt"
+(openssl req -x509 -newkey rsa:2048 -nodes -keyout "$signing/key.pem" -out "$signing/cert.pem" -days 2 \
+  -subj "/CN=Tessel end-to-end test signing" -addext "extendedKeyUsage=codeSigning" \
+  -addext "keyUsage=digitalSignature" &&
+  openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" -out "$signing/test.pfx" \
+    -passout "file:$signing/password.txt") >"$signing/openssl.log" 2>&1 ||
+  { cat "$signing/openssl.log"; fail "openssl could not make the certificate"; }
+# The signing time, the same for both builds below.
+export SOURCE_DATE_EPOCH=$(date +%s)
+
+# Builds the signed updater with that data in the clean folder $1.
+build_updater() {
+  rm -rf "$1"
+  (cd "$source_dir" &&
+    cmake --preset "$preset" -B "$1" -DUPDATE_DATA="$data" -DTESSEL_BUILD_TESTS=OFF \
+      -DSIGN_PFX="$signing/test.pfx" -DSIGN_PASSWORD_FILE="$signing/password.txt" >"$2.configure.log" 2>&1 &&
+    cmake --build "$1" --target tessel_202310 -j 2 >"$2.build.log" 2>&1) ||
+    { tail -n 30 "$2.configure.log" "$2.build.log"; fail "the updater did not build in $1"; }
+  [ -f "$1/app/tessel_202310.exe" ] || fail "no $1/app/tessel_202310.exe"
+}
+
+step "the signed updater with that data (build/$preset-e2e)"
 build="$source_dir/build/$preset-e2e"
-(cd "$source_dir" &&
-  cmake --preset "$preset" -B "$build" -DUPDATE_DATA="$data" -DTESSEL_BUILD_TESTS=OFF >"$work/configure.log" 2>&1 &&
-  cmake --build "$build" --target tessel_202310 -j 2 >"$work/build.log" 2>&1) ||
-  { tail -n 30 "$work/configure.log" "$work/build.log"; fail "the updater did not build"; }
+build_updater "$build" "$work/first"
 exe="$build/app/tessel_202310.exe"
-[ -f "$exe" ] || fail "no $exe"
 why=$(wine_loader_for "$exe" 2>&1 >/dev/null) || fail "the $preset updater cannot run here: $why"
+osslsigncode verify -in "$exe" -CAfile "$signing/cert.pem" >"$work/verify.log" 2>&1 ||
+  { cat "$work/verify.log"; fail "the signature of the updater does not verify"; }
+tampered="$work/tampered.exe"
+cp "$exe" "$tampered"
+middle=$(($(stat -c %s "$tampered") / 2))
+byte=$(od -An -tu1 -j"$middle" -N1 "$tampered" | tr -d ' ')
+printf "$(printf '\\%03o' $((byte ^ 1)))" | dd of="$tampered" bs=1 seek="$middle" conv=notrunc 2>/dev/null
+! osslsigncode verify -in "$tampered" -CAfile "$signing/cert.pem" >"$work/verify-tampered.log" 2>&1 ||
+  fail "a copy with byte $middle changed still verifies"
+
+step "the same updater built again elsewhere (build/$preset-e2e-again)"
+again="$source_dir/build/$preset-e2e-again"
+build_updater "$again" "$work/again"
+cmp -s "$exe" "$again/app/tessel_202310.exe" ||
+  fail "two builds of the updater differ: $(cmp "$exe" "$again/app/tessel_202310.exe")"
+echo "   the same bytes, signature included: SHA-256 $(sha256sum "$exe" | cut -d' ' -f1)"
+rm -rf "$again"
 
 step "a fresh Wine prefix"
 timeout 30 wineserver -k 2>/dev/null
