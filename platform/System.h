@@ -80,6 +80,20 @@ class SystemActions {
   // Tells every top-level window that the installed fonts changed (Windows:
   // WM_FONTCHANGE posted to HWND_BROADCAST; nothing on Linux).
   virtual void BroadcastFontChange() = 0;
+  // Lets go of the session's hold on the installed font `path`, so that its
+  // file can be replaced: Windows keeps a font file that is loaded into the
+  // session open and refuses to replace it (RemoveFontResourceW on the path
+  // until it fails). The number of holds let go; Linux has none.
+  virtual int ReleaseFont(const std::string& path) {
+    (void)path;
+    return 0;
+  }
+  // Takes `count` holds on the font `path` again (AddFontResourceW), so that
+  // the session keeps its fonts whether or not the file was replaced.
+  virtual void RestoreFont(const std::string& path, int count) {
+    (void)path;
+    (void)count;
+  }
 };
 
 SystemActions& CurrentSystemActions();

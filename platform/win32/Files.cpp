@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/FileFaults.h"
+#include "platform/System.h"
 #include "platform/win32/Handle.h"
 
 namespace platform {
@@ -155,6 +156,50 @@ bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes)
 }
 }  // namespace detail
 
+namespace {
+
+// A replacement refused because the file is in use: open in a process that
+// shares no deletion, locked, or mapped (a font loaded into the session).
+bool IsInUse(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_USER_MAPPED_FILE;
+}
+
+// How often, and how far apart, a replacement refused for a file in use is
+// tried again after the session's hold on the font is released: Windows lets
+// go of a removed font's file once the last device context that uses it has
+// let go, which takes a moment; four seconds cover that, and a file held
+// longer (another program has it open) is not going to be free while the
+// user waits. A run stops at its first failed font, so the wait comes once.
+constexpr int kInUseRetries = 4;
+constexpr DWORD kInUsePause = 1000;  // milliseconds
+
+bool MoveOver(const std::string& from, const std::string& to) {
+  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// Puts `beside` in the place of `path`. A file in use is released by the
+// session (its font removed), tried again a few times, and the font added
+// back as often as it was removed, whatever the outcome. Nothing is ever
+// left for the next restart to replace: the run knows its result when it
+// ends.
+bool MoveIntoPlace(const std::string& beside, const std::string& path) {
+  if (MoveOver(beside, path)) return true;
+  if (!IsInUse(::GetLastError())) return false;
+  SystemActions& system = CurrentSystemActions();
+  const int released = system.ReleaseFont(path);
+  bool moved = false;
+  for (int attempt = 0; attempt < kInUseRetries && !moved; ++attempt) {
+    ::Sleep(kInUsePause);
+    moved = MoveOver(beside, path);
+    if (!moved && !IsInUse(::GetLastError())) break;
+  }
+  system.RestoreFont(path, released);
+  return moved;
+}
+
+}  // namespace
+
 bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
@@ -181,8 +226,7 @@ bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std
   if (!WriteWithFaults(file.Get(), beside, data, size)) return abandon();
   if (CheckFileFault(FileOp::Flush, beside) != Fault::None || !::FlushFileBuffers(file.Get())) return abandon();
   if (!file.Close()) return abandon();
-  if (CheckFileFault(FileOp::Replace, path) != Fault::None ||
-      !::MoveFileExA(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (CheckFileFault(FileOp::Replace, path) != Fault::None || !MoveIntoPlace(beside, path)) {
     ::DeleteFileA(beside.c_str());
     return false;
   }

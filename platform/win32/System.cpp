@@ -121,6 +121,32 @@ class RealActions : public SystemActions {
   }
 
   void BroadcastFontChange() override { ::PostMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0); }
+
+  int ReleaseFont(const std::string& path) override {
+    // A font added n times is removed n times; the bound only keeps a
+    // system that never says no from holding the run.
+    constexpr int kMostHolds = 256;
+    const std::wstring wide = WidenPath(path);
+    int released = 0;
+    while (released < kMostHolds && ::RemoveFontResourceW(wide.c_str())) ++released;
+    return released;
+  }
+
+  void RestoreFont(const std::string& path, int count) override {
+    const std::wstring wide = WidenPath(path);
+    for (int i = 0; i < count; ++i) ::AddFontResourceW(wide.c_str());
+  }
+
+ private:
+  // A path of the narrow file functions (the ANSI code page) as UTF-16.
+  static std::wstring WidenPath(const std::string& path) {
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+    wide.pop_back();  // the terminator counted in `length`
+    return wide;
+  }
 };
 
 }  // namespace

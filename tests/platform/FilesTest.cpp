@@ -12,10 +12,13 @@
 
 #include <cctype>
 #include <filesystem>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/FileFaults.h"
 #include "platform/Files.h"
+#include "platform/System.h"
 #include "platform/TempFiles.h"
 #include "tests/support/TestFiles.h"
 
@@ -190,6 +193,64 @@ TEST(Files, AReplacementInOneStepKeepsWhatTheFileWas) {
   EXPECT_FALSE(platform::ReplaceFileInOneStep(scratch.File("missing.otf"), revised.data(), revised.size()));
   EXPECT_FALSE(platform::FileExists(scratch.File("missing.otf")));
 }
+
+#ifdef _WIN32
+// The session's holds on a font, recorded instead of let go and taken again.
+class FontHolds : public platform::SystemActions {
+ public:
+  void ResetFontCache() override {}
+  void Restart() override {}
+  void BroadcastFontChange() override {}
+  int ReleaseFont(const std::string& path) override {
+    log.push_back("release " + path);
+    return 2;
+  }
+  void RestoreFont(const std::string& path, int count) override {
+    log.push_back("restore " + path + " " + std::to_string(count));
+  }
+  std::vector<std::string> log;
+};
+
+// A font that another process holds open, sharing no deletion, as Windows
+// holds a font loaded into the session: the hold is let go, the replacement
+// tried again, and the font taken back as often as it was let go. A holder
+// that never lets go leaves the font as it was and nothing beside it; one
+// that lets go after a second sees it replaced.
+TEST(Files, AFontInUseIsReleasedTriedAgainAndTakenBack) {
+  ScratchFolder scratch;
+  const std::string target = scratch.File("installed.otf");
+  const std::vector<std::uint8_t> old =
+      ReadBytes(test_support::SourcePath("resources/demo/installed/TesselDemoSansJP-Regular.otf.installed"));
+  const std::vector<std::uint8_t> revised =
+      ReadBytes(test_support::SourcePath("resources/demo/revised/TesselDemoSansJP-Regular.otf"));
+  FontHolds holds;
+  platform::SetSystemActions(&holds);
+  for (const bool letsGo : {false, true}) {
+    SCOPED_TRACE(letsGo ? "lets go after a second" : "never lets go");
+    WriteBytes(target, old);
+    holds.log.clear();
+    const HANDLE held = ::CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread holder([&] {
+      if (letsGo) {
+        ::Sleep(1000);
+        ::CloseHandle(held);
+      }
+    });
+    const bool replaced = platform::ReplaceFileInOneStep(target, revised.data(), revised.size());
+    holder.join();
+    if (!letsGo) ::CloseHandle(held);
+    EXPECT_EQ(replaced, letsGo);
+    EXPECT_EQ(ReadBytes(target), letsGo ? revised : old);
+    EXPECT_EQ(holds.log, (std::vector<std::string>{"release " + target, "restore " + target + " 2"}));
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(scratch.Path())) ++files;
+    EXPECT_EQ(files, 1u);
+  }
+  platform::SetSystemActions(nullptr);
+}
+#endif
 
 TEST(Files, RemoveAndExist) {
   ScratchFolder scratch;
