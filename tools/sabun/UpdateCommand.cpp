@@ -51,12 +51,16 @@ int RunUpdateCommand(const UpdateOptions& options) {
     return 2;
   }
   CFolderCheckCtrl* search = GetFolderCheckCtrl();
-  // The fonts are matched first, as the search matches them before a run.
+  // The fonts are matched first, as the search matches them before a run,
+  // and a file named twice (or reached by two paths) is revised once.
   std::vector<const FoundFont*> fonts;
+  std::vector<bool> again;
   for (const std::string& path : options.fonts) {
     const platform::SplitPathParts parts = platform::SplitPath(path);
-    const SearchCandidate* candidate = search->MatchCandidate(path, parts.baseName + parts.extension);
-    if (candidate == nullptr) {
+    platform::FileIdentity seen;
+    const SearchCandidate* candidate = search->MatchCandidate(path, parts.baseName + parts.extension, &seen);
+    again.push_back(candidate != nullptr && search->AlreadyFound(seen));
+    if (candidate == nullptr || again.back()) {
       fonts.push_back(nullptr);
       continue;
     }
@@ -64,6 +68,7 @@ int RunUpdateCommand(const UpdateOptions& options) {
     found->path = path;
     found->expectedRevision = candidate->expectedRevision;
     found->resourceNumber = candidate->resourceNumber;
+    found->file = seen;
     fonts.push_back(found.get());
     search->foundFonts.push_back(std::move(found));
   }
@@ -73,7 +78,10 @@ int RunUpdateCommand(const UpdateOptions& options) {
   for (int i = 0; i < count; ++i) {
     const std::string& path = options.fonts[static_cast<std::size_t>(i)];
     int code = 1;
-    if (fonts[static_cast<std::size_t>(i)] == nullptr) {
+    if (again[static_cast<std::size_t>(i)]) {
+      std::printf("%s\t-\tthe same file as a font named before it; revised once\n", path.c_str());
+      code = 0;
+    } else if (fonts[static_cast<std::size_t>(i)] == nullptr) {
       std::printf(
           "%s\t1\tthe update data has no patch for this font (its file name, name or revision do not "
           "match)\n",
