@@ -80,6 +80,8 @@ bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes)
 
 // The temporary folder, ending with a separator, at most 260 characters
 // (MAX_PATH including the terminator). False when there is none that fits.
+// On Linux it is a folder of the program's own (mkdtemp, 0700) made once in
+// $TMPDIR or /tmp, so that nobody else can take the predictable names in it.
 bool GetTempFolder(std::string& folder);
 
 }  // namespace platform

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "platform/FileFaults.h"
 #include "platform/posix/FileDescriptor.h"
@@ -236,11 +238,49 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
+namespace {
+
+// The program's own folders in the temporary folder, one per temporary
+// folder asked for, removed at exit when they are empty.
+class PrivateTempFolders {
+ public:
+  ~PrivateTempFolders() {
+    for (const auto& made : m_made) ::rmdir(made.second.c_str());
+  }
+
+  // The private folder made in `base` (ending with '/'), made now when there
+  // is none yet.
+  bool Get(const std::string& base, std::string& folder) {
+    for (const auto& made : m_made) {
+      if (made.first == base) {
+        folder = made.second;
+        return true;
+      }
+    }
+    std::string pattern = base + "tessel-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) return false;
+    m_made.emplace_back(base, pattern + "/");
+    folder = m_made.back().second;
+    return true;
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> m_made;
+};
+
+}  // namespace
+
+// The temporary names are predictable (the time and a small random number),
+// so they never stand in the shared temporary folder itself, where another
+// user could plant a link under the next one: they live in a folder of the
+// program's own that mkdtemp makes there (0700, a name nobody can guess).
 bool GetTempFolder(std::string& folder) {
+  static PrivateTempFolders privateFolders;
   const char* tmp = std::getenv("TMPDIR");
-  std::string path = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
-  if (path.back() != '/') path += '/';
-  if (path.size() > 259) return false;
+  std::string base = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+  if (base.back() != '/') base += '/';
+  std::string path;
+  if (base.size() + 14 > 259 || !privateFolders.Get(base, path)) return false;
   folder = path;
   return true;
 }

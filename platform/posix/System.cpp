@@ -112,6 +112,7 @@ std::string ExecutableBaseName() {
 struct SingleInstanceLock::Impl {
   posix::FileDescriptor fd;
   bool anotherCopy = false;
+  bool refused = false;
 };
 
 // The lock is an flock on a file named after `name`. flock belongs to the open file,
@@ -121,12 +122,33 @@ struct SingleInstanceLock::Impl {
 SingleInstanceLock::SingleInstanceLock(const std::string& name) : m_impl(std::make_unique<Impl>()) {
   std::string fileName = name.empty() ? std::string("unnamed") : name;
   std::replace(fileName.begin(), fileName.end(), '/', '_');
-  // One lock for the whole machine, whoever runs the program: root's in
-  // /run, where nobody else can plant a file, everyone else's in /tmp. flock
-  // needs no write access, so a file another user made still serves.
-  const std::string path = (::geteuid() == 0 && IsFolder("/run") ? "/run/" : "/tmp/") + fileName + ".lock";
-  posix::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
-  if (!fd.IsValid()) return;  // without a lock the program goes on unguarded
+  // Root's lock is in /run, a folder only root writes, and only root may
+  // open it (0600): a user who could take the lock would stop the updater.
+  // Everyone else's is in /tmp; such a run revises nothing anyway.
+  const uid_t self = ::geteuid();
+  const std::string folderPath = self == 0 && IsFolder("/run") ? "/run/" : "/tmp/";
+  posix::FileDescriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat folderInfo {};
+  if (!folder.IsValid() || ::fstat(folder.Get(), &folderInfo) != 0) return;  // the program goes on unguarded
+  if (self == 0 && (folderInfo.st_uid != 0 || (folderInfo.st_mode & (S_IWGRP | S_IWOTH)) != 0)) {
+    m_impl->refused = true;
+    return;
+  }
+  posix::FileDescriptor fd(::openat(folder.Get(), (fileName + ".lock").c_str(),
+                                    O_RDONLY | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600));
+  if (!fd.IsValid()) {
+    m_impl->refused = errno == ELOOP;  // a link in the lock's place
+    return;
+  }
+  // What was opened must be the lock this program makes: a regular file of
+  // its own, that nobody else may open. One an earlier version left open to
+  // all is closed now; whoever opened it meanwhile and holds it is seen below.
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != self ||
+      ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0 && ::fchmod(fd.Get(), 0600) != 0)) {
+    m_impl->refused = true;
+    return;
+  }
   int result = 0;
   while ((result = ::flock(fd.Get(), LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
   }
@@ -140,6 +162,8 @@ SingleInstanceLock::SingleInstanceLock(const std::string& name) : m_impl(std::ma
 SingleInstanceLock::~SingleInstanceLock() = default;
 
 bool SingleInstanceLock::AnotherCopyRunning() const { return m_impl->anotherCopy; }
+
+bool SingleInstanceLock::Refused() const { return m_impl->refused; }
 
 // There is no file-system redirection to switch off.
 Wow64FsRedirectionGuard::Wow64FsRedirectionGuard() = default;
