@@ -39,7 +39,7 @@ void CKestrelDlg::EndDialog(int result) {
 template <typename Dialog>
 int CKestrelDlg::ShowMessage(int stringId, const std::string& path) {
   Dialog dialog;
-  dialog.SetMessage(FormatText(LoadProgramString(stringId), path), stringId);
+  dialog.SetMessageWithPath(LoadProgramString(stringId), path, stringId);
   return dialog.DoModal(m_face);
 }
 
@@ -122,7 +122,7 @@ void CKestrelDlg::OnExecute() {
   } else {
     const int messageId = EndMessageId(code);
     CEndDialog end;
-    end.SetMessage(FormatText(LoadProgramString(messageId), failed->path), messageId);
+    end.SetMessageWithPath(LoadProgramString(messageId), failed->path, messageId);
     system.BroadcastFontChange();
     end.DoModal(m_face);
   }

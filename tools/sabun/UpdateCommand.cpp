@@ -14,6 +14,7 @@
 #include "engine/OpenTypeManager.h"
 #include "font/ResultCode.h"
 #include "platform/Runtime.h"
+#include "platform/Text.h"
 #include "search/FolderCheckCtrl.h"
 #include "tools/sabun/Commands.h"
 #include "tools/sabun/UpdateDataSource.h"
@@ -35,7 +36,8 @@ int DrawProgress(int overall, int step, const char*, const char* line2, void* wi
   constexpr int kWidth = 30;
   const int filled = overall * kWidth / 100;
   std::fprintf(stderr, "\r\033[K[%s%s] %3d%% %3d%% %s", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-               std::string(static_cast<std::size_t>(kWidth - filled), '.').c_str(), overall, step, line2);
+               std::string(static_cast<std::size_t>(kWidth - filled), '.').c_str(), overall, step,
+               platform::EscapeForTerminal(line2).c_str());
   return 0;
 }
 
@@ -73,10 +75,13 @@ int RunUpdateCommand(const UpdateOptions& options) {
     search->foundFonts.push_back(std::move(found));
   }
   ProgressBar bar{::isatty(STDERR_FILENO) != 0};
+  // Paths as given; on a terminal their control characters are escaped.
+  const bool terminal = platform::StandardOutputIsTerminal();
   int status = 0;
   const int count = static_cast<int>(fonts.size());
   for (int i = 0; i < count; ++i) {
-    const std::string& path = options.fonts[static_cast<std::size_t>(i)];
+    const std::string path = terminal ? platform::EscapeForTerminal(options.fonts[static_cast<std::size_t>(i)])
+                                      : options.fonts[static_cast<std::size_t>(i)];
     int code = 1;
     if (again[static_cast<std::size_t>(i)]) {
       std::printf("%s\t-\tthe same file as a font named before it; revised once\n", path.c_str());
@@ -88,8 +93,8 @@ int RunUpdateCommand(const UpdateOptions& options) {
           path.c_str());
     } else {
       COpenTypeManager manager;
-      code =
-          manager.UpdateFont(path, fonts[static_cast<std::size_t>(i)]->expectedRevision, DrawProgress, &bar, count, i);
+      code = manager.UpdateFont(fonts[static_cast<std::size_t>(i)]->path,
+                                fonts[static_cast<std::size_t>(i)]->expectedRevision, DrawProgress, &bar, count, i);
       if (bar.draw) std::fprintf(stderr, "\r\033[K");
       std::printf("%s\t%d\t%s\n", path.c_str(), code, ResultMessage(code, path).c_str());
     }
