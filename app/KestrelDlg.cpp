@@ -14,6 +14,7 @@
 #include "font/ResultCode.h"
 #include "patch/ResFileCtrl.h"
 #include "platform/Files.h"
+#include "platform/ReachedFiles.h"
 #include "platform/System.h"
 #include "resources/resource.h"
 #include "search/FolderCheckCtrl.h"
@@ -147,7 +148,9 @@ int CKestrelDlg::CheckEnvironment() {
 
 void CKestrelDlg::ResetFontCache() {
   // Nothing here is reported: a copy that cannot be deleted stays.
-  for (const std::string& copy : GetFolderCheckCtrl()->downloadCopies) platform::RemoveFile(copy);
+  // Nothing but the very files the search met is deleted: a download folder
+  // swapped for a link since then gets nothing deleted.
+  for (const platform::FileIdentity& copy : GetFolderCheckCtrl()->downloadCopies) platform::RemoveReachedFile(copy);
   platform::CurrentSystemActions().ResetFontCache();
 }
 

@@ -61,6 +61,8 @@ class COpenTypeManager : public COpenTypeFont {
   // Re-reads the file at `fontPath` and compares its word sum with
   // `expectedSum`: 0 equal, 12 cannot be opened or empty, 13 different.
   int VerifyFontFile(const std::string& fontPath, std::uint32_t expectedSum) const;
+  // The same on the file `file` names, reached only as that very file.
+  int VerifyFontFile(const platform::FileIdentity& file, std::uint32_t expectedSum) const;
 
   // Whether the loaded font carries the font name and the revision that
   // `candidate` expects, as the search read them from the file.

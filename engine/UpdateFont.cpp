@@ -7,6 +7,7 @@
 #include "engine/OpenTypeManager.h"
 #include "font/ResultCode.h"
 #include "platform/Files.h"
+#include "platform/ReachedFiles.h"
 #include "platform/Runtime.h"
 #include "platform/TempFiles.h"
 #include "search/FolderCheckCtrl.h"
@@ -76,21 +77,24 @@ int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expe
   if (built != 0) {
     result = built == result_code::kStopped ? result_code::kStopped : result_code::kFailed;
   } else {
+    // Every step from here works on the file that was read, in the folder
+    // it was read from: a link swapped in meanwhile sends nothing elsewhere.
     // A run killed while a font was put in place leaves a file beside it.
-    platform::RemoveReplacementLeftovers(fontPath);
-    if (!platform::ReplaceFileFrom(tempPath, fontPath)) {
+    platform::FileIdentity installed = file;
+    platform::RemoveReplacementLeftovers(installed);
+    if (!platform::ReplaceReachedFileFrom(tempPath, installed)) {
       // The installed font is untouched: the replacement is one step.
       result = result_code::kReplaceFailed;
     } else {
       // The copy has happened: a stop asked for here changes nothing.
       ReportStep(progress, window, OverallPercentFloat(fontIndex, fontCount, 100), 100, fontPath,
                  progress_text::kCopying);
-      result = VerifyFontFile(fontPath, expectedFileSum);
+      result = VerifyFontFile(installed, expectedFileSum);
       if (result != 0) {
         // A revised font that cannot be read back, or reads back wrong, does
         // not stay: the installed font, still in memory, goes back the same way.
         const std::span<const std::uint8_t> old = Image();
-        platform::ReplaceFileInOneStep(fontPath, old.data(), old.size());
+        platform::ReplaceReachedFile(installed, old.data(), old.size());
       }
     }
   }

@@ -38,7 +38,8 @@ struct FolderEntry {
 };
 
 // One listing of a folder ("." and ".." included where the system lists
-// them). On Windows the attributes are all of the system's bits. On Linux
+// them). On Windows the attributes are all of the system's bits, and folders
+// that are reparse points (junctions, links) are left out. On Linux
 // symbolic links, sub-folders that are mount points and anything that is
 // neither a folder nor a regular file are left out, so that a walk never
 // loops, never leaves its drive and never opens a FIFO; and a file's

@@ -74,6 +74,8 @@ bool RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
 
 namespace detail {
+// Whether `name` is `fileName` + ".tessel-" + digits + ".part".
+bool IsReplacementOf(const std::string& fileName, const std::string& name);
 // ReadWholeFile without the fault hook.
 bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes);
 }  // namespace detail

@@ -9,7 +9,9 @@
 // fails leaves the file alone.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -55,11 +57,42 @@ class FileReader {
   // for one byte more. False, before anything is allocated, when it is
   // larger than `maxSize`.
   bool ReadWhole(std::vector<std::uint8_t>& bytes, std::uint64_t maxSize);
+  // The whole file through one buffer of `pieceSize` bytes, as
+  // ReadFileInPieces reads it (the fault hook's Read applies).
+  bool ReadInPieces(std::size_t pieceSize, const std::function<void(std::span<const std::uint8_t>)>& consume);
   const FileIdentity& Identity() const;
 
  private:
   struct Impl;
   std::unique_ptr<Impl> m_impl;
 };
+
+// The identity of the file at `path` as it stands now, its last component
+// not followed if it is a link. False when it is no regular file.
+bool LookUpFile(const std::string& path, FileIdentity& file);
+
+// Puts `size` bytes in the place of the file `file` names, in one step as
+// ReplaceFileInOneStep does (a new file beside it, flushed, given its owner
+// and permission bits or attributes, renamed over it), all within the
+// folder the search saw. False, with nothing changed, when the folder or
+// the file is no longer the one recorded or the file is read-only. On
+// success `file` names the revised file.
+bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size);
+
+// The same with the bytes of the file `from` (read as CopyFileA reads its source).
+bool ReplaceReachedFileFrom(const std::string& from, FileIdentity& file);
+
+// Deletes the file `file` names when it is still that file, reached
+// without a link, and not read-only; false otherwise (nothing deleted).
+bool RemoveReachedFile(const FileIdentity& file);
+
+// Removes what a killed run left beside the file `file` names
+// (ReplacementName's files), in the folder the search saw only.
+void RemoveReplacementLeftovers(const FileIdentity& file);
+
+// Deletes the files whose names contain `part` in `folder`, a folder reached
+// without any link (fontconfig's caches: a user who makes a folder of their
+// own cache a link to another folder gets nothing deleted there).
+void RemoveFilesNamedLike(const std::string& folder, const std::string& part);
 
 }  // namespace platform

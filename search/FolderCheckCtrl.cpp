@@ -163,7 +163,9 @@ bool CFolderCheckCtrl::WalkFolder(const std::string& folder, SearchCallback call
       }
     }
     if (mayBeDownload && (HasMarkerPastDrive(fullPath, firstMarker) || HasMarkerPastDrive(fullPath, secondMarker))) {
-      downloadCopies.push_back(fullPath);
+      // Deleted after the run only if it is still this very file.
+      platform::FileReader copy;
+      if (copy.Open(fullPath)) downloadCopies.push_back(copy.Identity());
     }
   }
   return true;

@@ -67,7 +67,7 @@ class CFolderCheckCtrl {
   std::vector<std::string> fixedDrives;
   std::vector<std::unique_ptr<FoundFont>> foundFonts;
   std::vector<std::unique_ptr<SearchCandidate>> candidates;
-  std::vector<std::string> downloadCopies;
+  std::vector<platform::FileIdentity> downloadCopies;  // each the file the search met
   std::vector<std::string> downloadNames;
   unsigned directoryCount = 0;
 };

@@ -2,6 +2,8 @@
 // a file the search found (platform/ReachedFiles.h).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/ReachedFiles.h"
@@ -22,5 +24,14 @@ FileDescriptor OpenFolderWithoutLinks(const std::string& folder);
 // checked against the device and inode the search recorded. Invalid when it
 // is not that folder.
 FileDescriptor OpenRecordedFolder(const FileIdentity& identity);
+
+// Writes all `size` bytes; false on an error.
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size);
+// Writes `size` bytes, or half of them and a failure when the fault hook
+// says so for `path`.
+bool WriteWithFaults(int fd, const std::string& path, const std::uint8_t* data, std::size_t size);
+
+// Whether `info` is read-only as Windows means it: no write bit for anyone.
+inline bool IsReadOnlyMode(unsigned mode) { return (mode & 0222) == 0; }
 
 }  // namespace platform::posix

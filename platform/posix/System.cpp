@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "platform/Files.h"
+#include "platform/ReachedFiles.h"
 #include "platform/Runtime.h"
 #include "platform/SystemServices.h"
 #include "platform/posix/FileDescriptor.h"
@@ -57,10 +58,33 @@ std::string UserCacheFolder() {
   return std::string();
 }
 
+// fontconfig's cache folders: the system's, the one this process's
+// environment names (under sudo, root's), root's by its home, and the
+// invoking user's under sudo; each once.
+std::vector<std::string> FontCacheFolders() {
+  std::vector<std::string> folders = {"/var/cache/fontconfig/"};
+  const std::string own = UserCacheFolder();
+  if (!own.empty()) folders.push_back(own + "/fontconfig/");
+  if (const passwd* root = ::getpwuid(0); root != nullptr && root->pw_dir != nullptr && root->pw_dir[0] == '/')
+    folders.push_back(std::string(root->pw_dir) + "/.cache/fontconfig/");
+  if (const char* invoker = std::getenv("SUDO_USER"); invoker != nullptr && invoker[0] != '\0') {
+    const passwd* user = ::getpwnam(invoker);
+    if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/')
+      folders.push_back(std::string(user->pw_dir) + "/.cache/fontconfig/");
+  }
+  std::vector<std::string> once;
+  for (const std::string& folder : folders) {
+    if (std::find(once.begin(), once.end(), folder) == once.end()) once.push_back(folder);
+  }
+  return once;
+}
+
 class RealActions : public SystemActions {
  public:
   void ResetFontCache() override {
-    for (const std::string& path : FontCacheFiles()) RemoveFile(path);
+    // Each cache folder is reached without a link: a user's own cache
+    // folder made a link to another folder gets nothing deleted there.
+    for (const std::string& folder : FontCacheFolders()) RemoveFilesNamedLike(folder, ".cache-");
   }
 
   void Restart() override {
@@ -171,24 +195,7 @@ Wow64FsRedirectionGuard::~Wow64FsRedirectionGuard() = default;
 
 std::vector<std::string> FontCacheFiles() {
   std::vector<std::string> files;
-  AddCacheFiles("/var/cache/fontconfig/", files);
-  // The user's own caches: the one this process's environment names (under
-  // sudo, root's), root's by its home, and the invoking user's under sudo.
-  std::vector<std::string> folders;
-  const std::string own = UserCacheFolder();
-  if (!own.empty()) folders.push_back(own + "/fontconfig/");
-  if (const passwd* root = ::getpwuid(0); root != nullptr && root->pw_dir != nullptr && root->pw_dir[0] == '/')
-    folders.push_back(std::string(root->pw_dir) + "/.cache/fontconfig/");
-  if (const char* invoker = std::getenv("SUDO_USER"); invoker != nullptr && invoker[0] != '\0') {
-    const passwd* user = ::getpwnam(invoker);
-    if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/')
-      folders.push_back(std::string(user->pw_dir) + "/.cache/fontconfig/");
-  }
-  for (std::size_t i = 0; i < folders.size(); ++i) {
-    if (std::find(folders.begin(), folders.begin() + static_cast<std::ptrdiff_t>(i), folders[i]) ==
-        folders.begin() + static_cast<std::ptrdiff_t>(i))
-      AddCacheFiles(folders[i], files);
-  }
+  for (const std::string& folder : FontCacheFolders()) AddCacheFiles(folder, files);
   return files;
 }
 

@@ -53,8 +53,14 @@ bool FolderListing::IsOpen() const { return m_impl->find.IsValid(); }
 
 bool FolderListing::Next(FolderEntry& entry) {
   if (!m_impl->find.IsValid()) return false;
-  if (!m_impl->havePending && !::FindNextFileA(m_impl->find.Get(), &m_impl->data)) return false;
-  m_impl->havePending = false;
+  do {
+    if (!m_impl->havePending && !::FindNextFileA(m_impl->find.Get(), &m_impl->data)) return false;
+    m_impl->havePending = false;
+    // A folder that is a reparse point (a junction, a symbolic link, a
+    // mount point) is never entered: it may lead back into the walk, to
+    // another drive, or to a folder a user swapped in.
+  } while ((m_impl->data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (m_impl->data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
   // cFileName is zero-terminated within MAX_PATH; strnlen keeps it so.
   entry.name.assign(m_impl->data.cFileName, ::strnlen(m_impl->data.cFileName, MAX_PATH));
   // All of the system's bits (hidden, system, reparse point...) are kept;

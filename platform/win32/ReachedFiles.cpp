@@ -10,7 +10,9 @@
 
 #include <new>
 
+#include "platform/Drives.h"
 #include "platform/FileFaults.h"
+#include "platform/Files.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/Reach.h"
 
@@ -132,6 +134,22 @@ bool FileReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
   return true;
 }
 
+bool FileReader::ReadInPieces(std::size_t pieceSize,
+                              const std::function<void(std::span<const std::uint8_t>)>& consume) {
+  if (pieceSize == 0 || !m_impl->file.IsValid()) return false;
+  const Fault readFault = CheckFileFault(FileOp::Read, m_impl->identity.Path());
+  if (readFault == Fault::Refuse) return false;
+  std::vector<std::uint8_t> piece(pieceSize);
+  for (std::uint64_t at = 0; at < m_impl->size;) {
+    const std::uint64_t left = m_impl->size - at;
+    const std::size_t wanted = left < pieceSize ? static_cast<std::size_t>(left) : pieceSize;
+    if (!ReadAt(at, {piece.data(), wanted}) || readFault == Fault::PartWay) return false;
+    consume({piece.data(), wanted});
+    at += wanted;
+  }
+  return true;
+}
+
 bool FileReader::ReadWhole(std::vector<std::uint8_t>& bytes, std::uint64_t maxSize) {
   bytes.clear();
   if (!m_impl->file.IsValid() || m_impl->size > maxSize || m_impl->size >= bytes.max_size()) return false;
@@ -148,6 +166,92 @@ bool FileReader::ReadWhole(std::vector<std::uint8_t>& bytes, std::uint64_t maxSi
     return false;
   }
   return true;
+}
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Whether the file `file` names is still that file; `attributes` gets its attributes.
+bool StillTheFile(const FileIdentity& file, DWORD access, Handle& handle, DWORD& attributes) {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!win32::OpenChecked(file.Path(), false, access, kShareAll, handle, volume, index) || volume != file.volume ||
+      index != file.index || ::GetFileInformationByHandle(handle.Get(), &info) == 0)
+    return false;
+  attributes = info.dwFileAttributes;
+  return true;
+}
+
+}  // namespace
+
+bool LookUpFile(const std::string& path, FileIdentity& file) {
+  FileIdentity found;
+  win32::SplitFolder(path, found.folder, found.name);
+  Handle folder;
+  Handle handle;
+  if (found.name.empty() ||
+      !win32::OpenChecked(found.folder, true, FILE_READ_ATTRIBUTES, kShareAll, folder, found.folderVolume,
+                          found.folderIndex) ||
+      !win32::OpenChecked(path, false, FILE_READ_ATTRIBUTES, kShareAll, handle, found.volume, found.index))
+    return false;
+  found.known = true;
+  file = found;
+  return true;
+}
+
+// The folder is held without FILE_SHARE_DELETE from the check to the end,
+// so it cannot be renamed or replaced by a junction meanwhile; the file is
+// checked, then replaced in one step within it.
+bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size) {
+  Handle folder;
+  Handle installed;
+  DWORD attributes = 0;
+  if (!file.known || !win32::OpenRecordedFolder(file, folder) ||
+      !StillTheFile(file, FILE_READ_ATTRIBUTES, installed, attributes))
+    return false;
+  installed.Close();  // the replacement must be free to delete it
+  if (!ReplaceFileInOneStep(file.Path(), data, size)) return false;
+  Handle revised;
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  if (win32::OpenChecked(file.Path(), false, FILE_READ_ATTRIBUTES, kShareAll, revised, volume, index)) {
+    file.volume = volume;
+    file.index = index;
+  }
+  return true;
+}
+
+// Deleted through the handle that was checked (its delete disposition), so
+// the file deleted is the file checked.
+bool RemoveReachedFile(const FileIdentity& file) {
+  if (!file.known || CheckFileFault(FileOp::Delete, file.Path()) != Fault::None) return false;
+  Handle folder;
+  Handle handle;
+  DWORD attributes = 0;
+  if (!win32::OpenRecordedFolder(file, folder) ||
+      !StillTheFile(file, DELETE | FILE_READ_ATTRIBUTES, handle, attributes) ||
+      (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    return false;
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  return ::SetFileInformationByHandle(handle.Get(), FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+void RemoveReplacementLeftovers(const FileIdentity& file) {
+  Handle folder;
+  if (file.known && win32::OpenRecordedFolder(file, folder)) RemoveReplacementLeftovers(file.Path());
+}
+
+void RemoveFilesNamedLike(const std::string& folderPath, const std::string& part) {
+  FolderListing listing(folderPath);
+  FolderEntry entry;
+  while (listing.Next(entry)) {
+    constexpr std::uint32_t kSkipped = kAttributeFolder | FILE_ATTRIBUTE_REPARSE_POINT;
+    if ((entry.attributes & kSkipped) == 0 && entry.name.find(part) != std::string::npos)
+      RemoveFile(folderPath + entry.name);
+  }
 }
 
 }  // namespace platform
