@@ -12,9 +12,11 @@ CKestrelApp::~CKestrelApp() { ExitInstance(); }
 int CKestrelApp::InitInstance(CFace& face) {
   m_instanceMutex = std::make_unique<platform::SingleInstanceLock>(platform::ExecutableBaseName() + ".EXE");
   // A second copy ends at once, with no window; the first is not disturbed.
-  if (m_instanceMutex->AnotherCopyRunning()) {
+  // Its status says why it did not run, so that the face can tell the user.
+  if (m_instanceMutex->AnotherCopyRunning() || m_instanceMutex->Refused()) {
+    const int status = m_instanceMutex->Refused() ? kLockRefusedStatus : kAnotherCopyStatus;
     m_instanceMutex.reset();
-    return 0;
+    return status;
   }
   int runCode = -1;
   {

@@ -14,10 +14,16 @@ class CKestrelApp {
   CKestrelApp();
   ~CKestrelApp();
 
+  // The exit status of a copy that did not run: another copy holds the lock,
+  // or the lock found is not one the program made.
+  static constexpr int kAnotherCopyStatus = 3;
+  static constexpr int kLockRefusedStatus = 4;
+
   // Ends at once, with no window, when another copy runs (the lock named
-  // after the executable's base name with ".EXE"); otherwise runs the main
-  // dialog through `face`. The exit status: 0 when every font was revised,
-  // 1 otherwise, 0 for a second copy.
+  // after the executable's base name with ".EXE") or the lock cannot be
+  // trusted; otherwise runs the main dialog through `face`. The exit status:
+  // 0 when every font was revised, 1 otherwise, kAnotherCopyStatus or
+  // kLockRefusedStatus when it did not run.
   int InitInstance(CFace& face);
   // Releases the lock.
   void ExitInstance();

@@ -14,6 +14,7 @@
 #include "font/ResultCode.h"
 #include "patch/ResFileCtrl.h"
 #include "platform/Files.h"
+#include "platform/ReachedFiles.h"
 #include "platform/System.h"
 #include "platform/Text.h"
 #include "resources/resource.h"
@@ -40,7 +41,7 @@ void CKestrelDlg::EndDialog(int result) {
 template <typename Dialog>
 int CKestrelDlg::ShowMessage(int stringId, const std::string& path) {
   Dialog dialog;
-  dialog.SetMessage(FormatText(LoadProgramString(stringId), path), stringId);
+  dialog.SetMessageWithPath(LoadProgramString(stringId), path, stringId);
   return dialog.DoModal(m_face);
 }
 
@@ -125,7 +126,7 @@ void CKestrelDlg::OnExecute() {
   } else {
     const int messageId = EndMessageId(code);
     CEndDialog end;
-    end.SetMessage(FormatText(LoadProgramString(messageId), failed->path), messageId);
+    end.SetMessageWithPath(LoadProgramString(messageId), failed->path, messageId);
     system.BroadcastFontChange();
     end.DoModal(m_face);
   }
@@ -150,7 +151,9 @@ int CKestrelDlg::CheckEnvironment() {
 
 void CKestrelDlg::ResetFontCache() {
   // Nothing here is reported: a copy that cannot be deleted stays.
-  for (const std::string& copy : GetFolderCheckCtrl()->downloadCopies) platform::RemoveFile(copy);
+  // Nothing but the very files the search met is deleted: a download folder
+  // swapped for a link since then gets nothing deleted.
+  for (const platform::FileIdentity& copy : GetFolderCheckCtrl()->downloadCopies) platform::RemoveReachedFile(copy);
   platform::CurrentSystemActions().ResetFontCache();
 }
 

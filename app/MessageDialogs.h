@@ -2,6 +2,7 @@
 // "確　認". Which one is shown says which buttons the user gets.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "resources/resource.h"
@@ -19,8 +20,16 @@ class CMessageBoxDialog {
   void SetMessage(const std::string& text, int stringId = 0) {
     m_message = text;
     m_stringId = stringId;
+    m_format.clear();
+    m_path.clear();
   }
+  // The text `format` with its "%s" replaced by `path`, a path from outside
+  // the program that a face may have to show otherwise (escaped).
+  void SetMessageWithPath(const std::string& format, const std::string& path, int stringId);
   const std::string& Message() const { return m_message; }
+  // The text with its path as `show` presents it (the text itself when it
+  // has no path).
+  std::string MessageShowingPath(const std::function<std::string(const std::string&)>& show) const;
   int StringId() const { return m_stringId; }
 
   virtual Kind GetKind() const = 0;
@@ -38,6 +47,8 @@ class CMessageBoxDialog {
  private:
   std::string m_message;
   int m_stringId = 0;
+  std::string m_format;  // empty unless the text carries a path
+  std::string m_path;
 };
 
 // はい: messages 107, 108, 109, 110, 111, 112, 119.

@@ -75,16 +75,38 @@ int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t 
   return result_code::kDone;
 }
 
-int COpenTypeManager::VerifyFontFile(const std::string& fontPath, std::uint32_t expectedSum) const {
-  // The file is summed as it is read, through a buffer of a multiple of 4
-  // bytes, so that no second copy of the font is held.
+namespace {
+
+// The file's word sum as it is read, through a buffer of a multiple of 4
+// bytes, so that no second copy of the font is held.
+template <typename ReadPieces>
+int SumAndCompare(ReadPieces readPieces, std::uint32_t expectedSum) {
   constexpr std::size_t kPiece = 256 * 1024;
   std::uint32_t sum = 0;
   std::uint64_t size = 0;
-  const bool read = platform::ReadFileInPieces(fontPath, kPiece, [&](std::span<const std::uint8_t> piece) {
+  const bool read = readPieces(kPiece, [&](std::span<const std::uint8_t> piece) {
     sum += SumFontWords(piece);
     size += piece.size();
   });
   if (!read || size == 0) return result_code::kRereadFailed;
   return sum == expectedSum ? result_code::kRevised : result_code::kVerifyMismatch;
+}
+
+}  // namespace
+
+int COpenTypeManager::VerifyFontFile(const std::string& fontPath, std::uint32_t expectedSum) const {
+  return SumAndCompare(
+      [&](std::size_t piece, const std::function<void(std::span<const std::uint8_t>)>& consume) {
+        return platform::ReadFileInPieces(fontPath, piece, consume);
+      },
+      expectedSum);
+}
+
+int COpenTypeManager::VerifyFontFile(const platform::FileIdentity& file, std::uint32_t expectedSum) const {
+  platform::FileReader reader;
+  return SumAndCompare(
+      [&](std::size_t piece, const std::function<void(std::span<const std::uint8_t>)>& consume) {
+        return reader.Open(file) && reader.ReadInPieces(piece, consume);
+      },
+      expectedSum);
 }

@@ -13,6 +13,7 @@
 #include "font/Progress.h"
 
 class CMakeSabunData;
+struct SearchCandidate;
 
 class COpenTypeManager : public COpenTypeFont {
  public:
@@ -22,7 +23,9 @@ class COpenTypeManager : public COpenTypeFont {
   // Frees the font and the update state attached to it (patch, new image).
   void ReleaseFont() override;
 
-  // Revises the installed font at `fontPath` from its patch: reads it, builds
+  // Revises the installed font at `fontPath` from its patch: reads it (the
+  // very file the search found, when it found it), checks that it still
+  // carries the name and revision its patch revises, builds
   // the revised font into a new temporary file, puts that in the installed
   // file's place in one step and verifies it there. The installed path holds
   // at every instant the whole installed font or the whole revised one.
@@ -58,6 +61,12 @@ class COpenTypeManager : public COpenTypeFont {
   // Re-reads the file at `fontPath` and compares its word sum with
   // `expectedSum`: 0 equal, 12 cannot be opened or empty, 13 different.
   int VerifyFontFile(const std::string& fontPath, std::uint32_t expectedSum) const;
+  // The same on the file `file` names, reached only as that very file.
+  int VerifyFontFile(const platform::FileIdentity& file, std::uint32_t expectedSum) const;
+
+  // Whether the loaded font carries the font name and the revision that
+  // `candidate` expects, as the search read them from the file.
+  bool CarriesIdentityOf(const SearchCandidate& candidate) const;
 
   std::vector<std::uint8_t> newImage;  // exists only while BuildNewFont runs
   std::uint32_t newFontSize = 0;

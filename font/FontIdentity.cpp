@@ -1,7 +1,9 @@
 // The font identity: the name and the revision by which the search
 // recognises an installed font, read straight from the table directory.
+#include <algorithm>
 #include <cstring>
 
+#include "font/BigEndian.h"
 #include "font/ByteReader.h"
 #include "font/HeadTable.h"
 #include "font/NameTable.h"
@@ -67,4 +69,69 @@ FontIdentity COpenTypeFont::ReadFontIdentityParts(std::vector<std::uint8_t> imag
   if (LoadImage(std::move(image)) && header.ParseOffsetTable(Image())) identity = FindIdentityParts();
   ReleaseFont();
   return identity;
+}
+
+namespace {
+
+// What of a name table the identity read can reach: the header, the five
+// records up to the font name's, and a string at a 16-bit storage offset
+// plus a 16-bit record offset. A longer table is read only that far, which
+// changes no answer.
+constexpr std::uint32_t kNameReach = 256 * 1024;
+// head's fields up to fontRevision and beyond, as ParseHeadTable reads them.
+constexpr std::uint32_t kHeadReach = 64;
+// All the table bytes one identity read takes; a real font needs one name
+// and one head table, a hostile directory naming thousands gets no further.
+constexpr std::uint64_t kIdentityBudget = 4 * 1024 * 1024;
+
+}  // namespace
+
+bool COpenTypeFont::ReadFontIdentity(const std::string& path, std::uint32_t& revision, std::string& name,
+                                     platform::FileIdentity* seen) {
+  ReleaseFont();
+  platform::FileReader reader;
+  if (!reader.Open(path)) return false;
+  if (seen != nullptr) *seen = reader.Identity();
+  const std::uint64_t size = reader.Size();
+  if (size > kLargestFontFile || size < kOffsetTableSize) return false;
+  std::vector<std::uint8_t> offsetTable(kOffsetTableSize);
+  if (!reader.ReadAt(0, offsetTable) || !header.ParseOffsetTable(offsetTable)) return false;
+  // The entries that lie inside the file, in one read.
+  const std::uint64_t entries =
+      std::min<std::uint64_t>(header.numTables, (size - kOffsetTableSize) / kDirectoryEntrySize);
+  std::vector<std::uint8_t> directory(static_cast<std::size_t>(entries * kDirectoryEntrySize));
+  if (!reader.ReadAt(kOffsetTableSize, directory)) return false;
+  FontIdentity identity;
+  std::uint64_t budget = kIdentityBudget;
+  for (std::size_t i = 0; i < entries && !(identity.nameFound && identity.revisionFound); ++i) {
+    const std::uint8_t* entry = directory.data() + kDirectoryEntrySize * i;
+    const bool isName = !identity.nameFound && std::memcmp(entry, "name", 4) == 0;
+    const bool isHead = !identity.revisionFound && std::memcmp(entry, "head", 4) == 0;
+    if (!isName && !isHead) continue;
+    const std::uint32_t offset = LoadU32(entry + 8);
+    const std::uint32_t length = LoadU32(entry + 12);
+    if (length > size || offset > size - length) continue;  // not inside the file: yields nothing
+    const std::uint32_t take = std::min(length, isName ? kNameReach : kHeadReach);
+    if (take > budget) break;
+    budget -= take;
+    // A font of this one table: the offset table, its entry moved to just
+    // after the directory, and the bytes read.
+    std::vector<std::uint8_t> one(kOffsetTableSize + kDirectoryEntrySize + take);
+    std::memcpy(one.data(), offsetTable.data(), kOffsetTableSize);
+    std::memcpy(one.data() + kOffsetTableSize, entry, 8);
+    StoreU32(one.data() + kOffsetTableSize + 8, kOffsetTableSize + kDirectoryEntrySize);
+    StoreU32(one.data() + kOffsetTableSize + 12, take);
+    if (!reader.ReadAt(offset, std::span<std::uint8_t>(one).subspan(kOffsetTableSize + kDirectoryEntrySize))) {
+      return false;
+    }
+    COpenTypeFont table;
+    if (!table.LoadImage(std::move(one))) continue;
+    if (isName) identity.nameFound = table.ReadFontName(0, identity.name);
+    if (isHead) identity.revisionFound = table.ReadFontRevision(0, identity.revision);
+  }
+  ReleaseFont();
+  if (!identity.nameFound || !identity.revisionFound) return false;
+  revision = identity.revision;
+  name = identity.name;
+  return true;
 }

@@ -45,6 +45,7 @@ void COpenTypeFont::ReleaseFont() {
   fileImage.shrink_to_fit();
   fileLength = 0;
   refusal.clear();
+  file = platform::FileIdentity();
   // A later read that fails early must not leave the last font's values.
   header = COpenTypeHeader();
   header.owner = this;
@@ -79,12 +80,39 @@ std::string OffsetTableRefusal(std::span<const std::uint8_t> image) {
 int COpenTypeFont::ReadFontFile(const std::string& path, ProgressCallback progress, void* window, int fontCount,
                                 int fontIndex) {
   ReleaseFont();
-  std::vector<std::uint8_t> image;
-  if (!platform::ReadWholeFile(path, image)) {
+  platform::FileReader reader;
+  if (!reader.Open(path)) {
     refusal = "it cannot be read";
     return result_code::kFailed;
   }
-  return ReadFontImage(std::move(image), path, progress, window, fontCount, fontIndex);
+  return ReadFontFrom(reader, path, progress, window, fontCount, fontIndex);
+}
+
+int COpenTypeFont::ReadFontFile(const platform::FileIdentity& identity, ProgressCallback progress, void* window,
+                                int fontCount, int fontIndex) {
+  ReleaseFont();
+  platform::FileReader reader;
+  if (!reader.Open(identity)) {
+    refusal = "it is no longer the file the search found";
+    return result_code::kFailed;
+  }
+  return ReadFontFrom(reader, identity.Path(), progress, window, fontCount, fontIndex);
+}
+
+int COpenTypeFont::ReadFontFrom(platform::FileReader& reader, const std::string& path, ProgressCallback progress,
+                                void* window, int fontCount, int fontIndex) {
+  std::vector<std::uint8_t> image;
+  if (reader.Size() > kLargestFontFile) {
+    refusal = "it is larger than any font the updater revises";
+    return result_code::kFailed;
+  }
+  if (!reader.ReadWhole(image, kLargestFontFile)) {
+    refusal = "it cannot be read";
+    return result_code::kFailed;
+  }
+  const int result = ReadFontImage(std::move(image), path, progress, window, fontCount, fontIndex);
+  file = reader.Identity();
+  return result;
 }
 
 int COpenTypeFont::ReadFontImage(std::vector<std::uint8_t> image, const std::string& path, ProgressCallback progress,
@@ -160,13 +188,6 @@ CTagObject* COpenTypeFont::FindTagObject(const char* tagText) const {
     if (std::strcmp(table->tagText, tagText) == 0) return table.get();
   }
   return nullptr;
-}
-
-bool COpenTypeFont::ReadFontIdentity(const std::string& path, std::uint32_t& revision, std::string& name) {
-  ReleaseFont();
-  std::vector<std::uint8_t> image;
-  if (!platform::ReadWholeFile(path, image)) return false;
-  return ReadFontIdentityImage(std::move(image), revision, name);
 }
 
 bool COpenTypeFont::ReadFontIdentityImage(std::vector<std::uint8_t> image, std::uint32_t& revision, std::string& name) {

@@ -14,6 +14,15 @@
 #include "font/Progress.h"
 #include "font/SortArray.h"
 #include "font/TagObject.h"
+#include "platform/ReachedFiles.h"
+
+// The largest file the program reads as a font. A CFF font holds at most
+// 65,535 glyphs, and the largest OpenType CFF fonts (full CJK sets) take a
+// few tens of megabytes; 256 MiB leaves ten times that room, while a larger
+// file named like a font (a sparse file, say) is refused before anything is
+// allocated. The 32-bit build must also hold the installed font and its
+// revision at once, with room to spare.
+constexpr std::uint64_t kLargestFontFile = std::uint64_t{256} << 20;
 
 // Whether `tagText` is one of the 19 tables the program accepts in a font.
 bool IsKnownTag(const char* tagText);
@@ -40,6 +49,10 @@ class COpenTypeFont : public COpenTypeObject {
   // only known tables, or a directory or table that does not lie inside the
   // file, or the file cannot be opened or read; 6 stopped at a report.
   int ReadFontFile(const std::string& path, ProgressCallback progress, void* window, int fontCount, int fontIndex);
+  // The same on the file `file` names, reached only as that very file
+  // (platform/ReachedFiles.h): 1 when it is not.
+  int ReadFontFile(const platform::FileIdentity& file, ProgressCallback progress, void* window, int fontCount,
+                   int fontIndex);
 
   // The same on bytes already in memory (`path` names them in the reports).
   int ReadFontImage(std::vector<std::uint8_t> image, const std::string& path, ProgressCallback progress, void* window,
@@ -61,10 +74,13 @@ class COpenTypeFont : public COpenTypeObject {
   // head.fontRevision (raw 16.16 bits) when the entry at `entryIndex` is a
   // `head` table of at least 54 bytes that lies inside the file.
   bool ReadFontRevision(std::size_t entryIndex, std::uint32_t& revision) const;
-  // Reads the file at `path` and finds its name and revision without table
-  // objects, known-tag check or reports; true only when both were found. The
-  // image is freed before it returns.
-  bool ReadFontIdentity(const std::string& path, std::uint32_t& revision, std::string& name);
+  // Reads of the file at `path` only what its name and revision need (its
+  // offset table, its directory, and the name and head tables it names, each
+  // cut to what those reads can reach) and finds them as FindIdentity does;
+  // true only when both were found. `seen` gets what was opened (a link is
+  // never followed).
+  bool ReadFontIdentity(const std::string& path, std::uint32_t& revision, std::string& name,
+                        platform::FileIdentity* seen = nullptr);
   bool ReadFontIdentityImage(std::vector<std::uint8_t> image, std::uint32_t& revision, std::string& name);
   // The same read, telling what was found of each part (for the tools).
   FontIdentity ReadFontIdentityParts(std::vector<std::uint8_t> image);
@@ -82,6 +98,7 @@ class COpenTypeFont : public COpenTypeObject {
   std::int32_t fileLength = 0;
   std::vector<std::uint8_t> fileImage;  // fileLength + 1 bytes
   std::string fileName;                 // base name and extension
+  platform::FileIdentity file;          // what the last read opened
   std::string refusal;                  // why the last read refused the font; empty when it did not
   COpenTypeHeader header;
   std::vector<std::unique_ptr<CTagObject>> tables;  // directory order; owns
@@ -89,6 +106,8 @@ class COpenTypeFont : public COpenTypeObject {
 
  private:
   FontIdentity FindIdentityParts() const;
+  int ReadFontFrom(platform::FileReader& reader, const std::string& path, ProgressCallback progress, void* window,
+                   int fontCount, int fontIndex);
   // Releases the font and keeps `image` as the file image with its extra
   // zero byte. False (nothing kept) when it is empty or too large for the
   // file length's 32 bits.

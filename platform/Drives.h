@@ -38,9 +38,10 @@ struct FolderEntry {
 };
 
 // One listing of a folder ("." and ".." included where the system lists
-// them). On Windows the attributes are all of the system's bits, and a name
-// that the ANSI code page cannot carry exactly is left out (the narrow file
-// functions would reach another file by it). On Linux
+// them). On Windows the attributes are all of the system's bits; folders
+// that are reparse points (junctions, links) are left out, and so is a name
+// that the ANSI code page cannot carry exactly (the narrow file functions
+// would reach another file by it). On Linux
 // symbolic links, sub-folders that are mount points and anything that is
 // neither a folder nor a regular file are left out, so that a walk never
 // loops, never leaves its drive and never opens a FIFO; and a file's

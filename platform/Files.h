@@ -74,12 +74,16 @@ bool RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
 
 namespace detail {
+// Whether `name` is `fileName` + ".tessel-" + digits + ".part".
+bool IsReplacementOf(const std::string& fileName, const std::string& name);
 // ReadWholeFile without the fault hook.
 bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes);
 }  // namespace detail
 
 // The temporary folder, ending with a separator, at most 260 characters
 // (MAX_PATH including the terminator). False when there is none that fits.
+// On Linux it is a folder of the program's own (mkdtemp, 0700) made once in
+// $TMPDIR or /tmp, so that nobody else can take the predictable names in it.
 bool GetTempFolder(std::string& folder);
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // removal of those a killed run left behind.
 #include "platform/Drives.h"
 #include "platform/Files.h"
+#include "platform/ReachedFiles.h"
 #include "platform/Runtime.h"
 
 namespace platform {
@@ -10,7 +11,10 @@ namespace {
 constexpr const char* kMarker = ".tessel-";
 constexpr const char* kEnd = ".part";
 
-// Whether `name` is `fileName` + ".tessel-" + digits + ".part".
+}  // namespace
+
+namespace detail {
+
 bool IsReplacementOf(const std::string& fileName, const std::string& name) {
   const std::string prefix = fileName + kMarker;
   const std::string end = kEnd;
@@ -23,7 +27,7 @@ bool IsReplacementOf(const std::string& fileName, const std::string& name) {
   return true;
 }
 
-}  // namespace
+}  // namespace detail
 
 std::string ReplacementName(const std::string& path) {
   return path + kMarker + std::to_string(TimeSeconds()) + std::to_string(RandomNumber()) + kEnd;
@@ -37,7 +41,7 @@ void RemoveReplacementLeftovers(const std::string& path) {
   if (!listing.IsOpen()) return;
   FolderEntry entry;
   while (listing.Next(entry)) {
-    if ((entry.attributes & kAttributeFolder) == 0 && IsReplacementOf(fileName, entry.name)) {
+    if ((entry.attributes & kAttributeFolder) == 0 && detail::IsReplacementOf(fileName, entry.name)) {
       RemoveFile(folder + entry.name);
     }
   }
@@ -48,6 +52,16 @@ bool ReplaceFileFrom(const std::string& from, const std::string& path) {
   // The source is read without the fault hook, as a copy reads its source.
   if (!detail::ReadFileUnhooked(from, bytes)) return false;
   return ReplaceFileInOneStep(path, bytes.data(), bytes.size());
+}
+
+}  // namespace platform
+
+namespace platform {
+
+bool ReplaceReachedFileFrom(const std::string& from, FileIdentity& file) {
+  std::vector<std::uint8_t> bytes;
+  if (!detail::ReadFileUnhooked(from, bytes)) return false;
+  return ReplaceReachedFile(file, bytes.data(), bytes.size());
 }
 
 }  // namespace platform

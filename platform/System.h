@@ -28,7 +28,8 @@ std::string ExecutableBaseName();
 
 // A named lock that marks a running copy of the program and that a second
 // process sees (Windows: a named mutex; Linux: an flock on one file for the
-// whole machine, in /run for root and /tmp otherwise). Held until destroyed.
+// whole machine, in /run for root and /tmp otherwise, created 0600 and
+// checked on the open descriptor). Held until destroyed.
 class SingleInstanceLock {
  public:
   explicit SingleInstanceLock(const std::string& name);
@@ -38,6 +39,10 @@ class SingleInstanceLock {
 
   // True when another copy holds the lock; this object then holds nothing.
   bool AnotherCopyRunning() const;
+  // True when the lock found is not one the program made (Linux: a file of
+  // another owner, one others may open, a link, or a folder others write);
+  // this object then holds nothing and the program must not run.
+  bool Refused() const;
 
  private:
   struct Impl;

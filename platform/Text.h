@@ -24,6 +24,13 @@ std::string PathToProgramText(const std::string& path);
 
 namespace platform {
 
+// Text from outside the program (a path, a font name) as a terminal may show
+// it: every control character (newline and tab included, and the C1
+// controls) and every byte that is no UTF-8 written as \xNN. With
+// `keepLineEnds` a "\n" or "\r\n" stays a line end ("\n"): for the
+// program's own messages, whose outside parts are escaped first.
+std::string EscapeForTerminal(const std::string& text, bool keepLineEnds = false);
+
 // Whether standard output is a terminal (a line can then be rewritten in place).
 bool StandardOutputIsTerminal();
 

@@ -148,8 +148,13 @@ bool CFolderCheckCtrl::WalkFolder(const std::string& folder, SearchCallback call
     if (!(mayBeFont || mayBeDownload) || listing.IsReadOnly(entry)) continue;
     const std::string fullPath = folder + entry.name;
     if (mayBeFont) {
-      if (const SearchCandidate* candidate = MatchCandidate(fullPath, entry.name)) {
+      platform::FileIdentity seen;
+      const SearchCandidate* candidate = MatchCandidate(fullPath, entry.name, &seen);
+      // A font reached by a second path (a bind mount, a junction) is listed
+      // once: revised twice, its patch would be applied to its revision.
+      if (candidate != nullptr && !AlreadyFound(seen)) {
         auto found = std::make_unique<FoundFont>();
+        found->file = seen;
         found->path = fullPath;
         found->skipFlag = 0;
         found->expectedRevision = candidate->expectedRevision;
@@ -158,17 +163,24 @@ bool CFolderCheckCtrl::WalkFolder(const std::string& folder, SearchCallback call
       }
     }
     if (mayBeDownload && (HasMarkerPastDrive(fullPath, firstMarker) || HasMarkerPastDrive(fullPath, secondMarker))) {
-      downloadCopies.push_back(fullPath);
+      // Deleted after the run only if it is still this very file.
+      platform::FileReader copy;
+      if (copy.Open(fullPath)) downloadCopies.push_back(copy.Identity());
     }
   }
   return true;
 }
 
-const SearchCandidate* CFolderCheckCtrl::MatchCandidate(const std::string& fullPath,
-                                                        const std::string& fileName) const {
+const SearchCandidate* CFolderCheckCtrl::MatchCandidate(const std::string& fullPath, const std::string& fileName,
+                                                        platform::FileIdentity* seen) const {
   const platform::SplitPathParts parts = platform::SplitPath(fileName);
   if (parts.extension != ".otf") return nullptr;
   const std::string& base = parts.baseName;
+  // The file is read once, when the first candidate's name fits.
+  bool read = false;
+  bool readable = false;
+  std::uint32_t revision = 0;
+  std::string name;
   for (const auto& candidate : candidates) {
     const std::size_t n = candidate->baseName.size();
     const std::size_t len = base.size();
@@ -176,13 +188,19 @@ const SearchCandidate* CFolderCheckCtrl::MatchCandidate(const std::string& fullP
     const std::size_t extra = len - n;
     if (extra != 0 && extra != 2 && extra != 3) continue;
     if (base.compare(0, n, candidate->baseName) != 0) continue;
-    COpenTypeFont font;
-    std::uint32_t revision = 0;
-    std::string name;
-    if (!font.ReadFontIdentity(fullPath, revision, name)) continue;
-    if (revision == candidate->expectedRevision && name == candidate->fontName) return candidate.get();
+    if (!read) {
+      COpenTypeFont font;
+      readable = font.ReadFontIdentity(fullPath, revision, name, seen);
+      read = true;
+    }
+    if (readable && revision == candidate->expectedRevision && name == candidate->fontName) return candidate.get();
   }
   return nullptr;
+}
+
+bool CFolderCheckCtrl::AlreadyFound(const platform::FileIdentity& file) const {
+  return std::any_of(foundFonts.begin(), foundFonts.end(),
+                     [&](const std::unique_ptr<FoundFont>& found) { return found->file.SameFileAs(file); });
 }
 
 const SearchCandidate* CFolderCheckCtrl::FindCandidateForPath(const std::string& path,

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ReachedFiles.h"
+
 // Shows one line of the search's progress in the wait window; a non-zero
 // answer stops the search.
 using SearchCallback = int (*)(const char* text, void* window);
@@ -30,6 +32,8 @@ struct FoundFont {
   // characters the match accepts (B_1.otf for B.otf) is not found again by
   // FindCandidateForPath, so the update takes its patch from here.
   std::int32_t resourceNumber = 0;
+  // The file the search read: the update reaches this file and no other.
+  platform::FileIdentity file;
 };
 
 class CFolderCheckCtrl {
@@ -51,14 +55,19 @@ class CFolderCheckCtrl {
   // to 8 levels below a drive root. False when stopped.
   bool WalkFolder(const std::string& folder, SearchCallback callback, void* window, int depth);
 
-  const SearchCandidate* MatchCandidate(const std::string& fullPath, const std::string& fileName) const;
+  // The candidate the file matches by its name and by the font name and
+  // revision read from it; `seen` gets the identity of the file read.
+  const SearchCandidate* MatchCandidate(const std::string& fullPath, const std::string& fileName,
+                                        platform::FileIdentity* seen = nullptr) const;
+  // Whether a found font is that very file already (a second path to it).
+  bool AlreadyFound(const platform::FileIdentity& file) const;
   const SearchCandidate* FindCandidateForPath(const std::string& path, std::uint32_t expectedRevision) const;
   const FoundFont* GetFoundFont(std::size_t index) const;
 
   std::vector<std::string> fixedDrives;
   std::vector<std::unique_ptr<FoundFont>> foundFonts;
   std::vector<std::unique_ptr<SearchCandidate>> candidates;
-  std::vector<std::string> downloadCopies;
+  std::vector<platform::FileIdentity> downloadCopies;  // each the file the search met
   std::vector<std::string> downloadNames;
   unsigned directoryCount = 0;
 };

@@ -22,6 +22,7 @@ using terminal_layout::CutEnd;
 using terminal_layout::CutStart;
 using terminal_layout::DisplayWidth;
 using terminal_layout::Escape;
+using terminal_layout::EscapeLine;
 using terminal_layout::Fold;
 
 enum ColourPair : short { kScreen = 1, kBox, kFocus, kBar, kTitle };
@@ -159,7 +160,7 @@ void CCursesFace::PaintMain() {
   for (int i = 0; i < listRows && first + i < m_rows.size(); ++i) {
     const std::size_t index = first + i;
     attrset(index == m_selected ? COLOR_PAIR(kBar) : COLOR_PAIR(kBox));
-    std::string text = CutStart(Escape(m_rows[index]), width - 4);
+    std::string text = CutStart(EscapeLine(m_rows[index]), width - 4);
     text += std::string(static_cast<std::size_t>(std::max(0, width - 4 - DisplayWidth(text))), ' ');
     Put(row + i, left + 2, text);
   }
@@ -179,7 +180,7 @@ void CCursesFace::PaintWait() {
   const int top = Frame(width, static_cast<int>(intro.size()) + 6, TEXT_WAIT_TITLE, left);
   int row = top + 1;
   for (const std::string& line : intro) Put(row++, left + 2, CutEnd(line, width - 4));
-  Put(row + 1, left + 2, CutStart(Escape(m_waitLine), width - 4));
+  Put(row + 1, left + 2, CutStart(EscapeLine(m_waitLine), width - 4));
   PaintButtons(row + 3, left, width, {{std::string(TEXT_ABORT_SPACED) + "(Q)", 0}}, 0);
 }
 
@@ -200,9 +201,9 @@ void CCursesFace::PaintProgress() {
     attrset(COLOR_PAIR(kBox));
     Put(row, left + 2 + labelWidth + barWidth + 1, text);
   };
-  Put(top + 1, left + 2, CutStart(Escape(m_view.line1), inner));
+  Put(top + 1, left + 2, CutStart(EscapeLine(m_view.line1), inner));
   bar(top + 3, TEXT_OVERALL_PROGRESS, m_view.overall, m_view.overallText);
-  Put(top + 5, left + 2, CutStart(Escape(m_view.line2), inner));
+  Put(top + 5, left + 2, CutStart(EscapeLine(m_view.line2), inner));
   bar(top + 7, TEXT_STEP_PROGRESS, m_view.step, m_view.stepText);
   PaintButtons(top + 9, left, width, {{std::string(TEXT_ABORT_SPACED) + "(Q)", 0}}, 0);
 }
@@ -299,7 +300,8 @@ void CCursesFace::HideMainWindow() {
 int CCursesFace::ShowMessageDialog(const CMessageBoxDialog& dialog) {
   Modal modal;
   modal.title = TEXT_CONFIRM_TITLE;
-  modal.body = Lines(dialog.Message());
+  // The path in a message is escaped whole before the message is laid out.
+  modal.body = Lines(dialog.MessageShowingPath(terminal_layout::EscapeLine));
   switch (dialog.GetKind()) {
     case CMessageBoxDialog::Kind::kOk:
       modal.buttons = {{TEXT_YES, kIdOk}};

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/Text.h"
+
 namespace terminal_layout {
 namespace {
 
@@ -63,35 +65,9 @@ const std::string kEllipsis = "…";
 
 }  // namespace
 
-std::string Escape(const std::string& text) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (std::size_t at = 0; at < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[at]);
-    if (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n') {
-      ++at;
-      continue;
-    }
-    const std::size_t length = SequenceLength(text, at);
-    const char32_t value = length != 0 ? Decode(text, at, length) : 0;
-    const bool control = length == 0 || (c != '\n' && (c < 0x20 || c == 0x7F)) || (value >= 0x80 && value < 0xA0);
-    if (control) {
-      // A C1 control is two bytes in UTF-8: each is shown.
-      const std::size_t shown = length == 0 ? 1 : length;
-      for (std::size_t i = 0; i < shown; ++i) {
-        const unsigned char b = static_cast<unsigned char>(text[at + i]);
-        out += "\\x";
-        out += kHex[b >> 4];
-        out += kHex[b & 0x0F];
-      }
-      at += shown;
-      continue;
-    }
-    out.append(text, at, length);
-    at += length;
-  }
-  return out;
-}
+std::string Escape(const std::string& text) { return platform::EscapeForTerminal(text, true); }
+
+std::string EscapeLine(const std::string& text) { return platform::EscapeForTerminal(text, false); }
 
 int DisplayWidth(const std::string& text) {
   int width = 0;

@@ -12,6 +12,9 @@ namespace terminal_layout {
 // sequences) written as \xNN, and bytes that are no UTF-8 as \xNN too; a
 // "\r\n" or "\n" ends a line and is kept as "\n".
 std::string Escape(const std::string& text);
+// The same for a text shown as one line (a path, a row of the font list):
+// a newline or a tab is escaped too.
+std::string EscapeLine(const std::string& text);
 
 // The columns an escaped UTF-8 text takes on the terminal.
 int DisplayWidth(const std::string& text);

@@ -37,5 +37,13 @@ int main() {
     status = app.InitInstance(face);
   }
   app.ExitInstance();
+  if (status == CKestrelApp::kAnotherCopyStatus) {
+    std::cerr << "tessel_202310: 改訂プログラムは既に実行中です。フォントは何も変更していません。\n"
+                 "tessel_202310: another copy of this program is running; no font was changed.\n";
+  } else if (status == CKestrelApp::kLockRefusedStatus) {
+    std::cerr << "tessel_202310: 実行中を示すロックファイルが信頼できません。フォントは何も変更していません。\n"
+                 "tessel_202310: the lock file that marks a running copy is not one this program made (another "
+                 "owner, open to others, or a link); no font was changed.\n";
+  }
   return status;
 }

@@ -15,6 +15,7 @@ class FileDescriptor {
   }
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
+  FileDescriptor(FileDescriptor&& other) noexcept : m_fd(other.Release()) {}
   FileDescriptor& operator=(FileDescriptor&& other) noexcept {
     if (this != &other) {
       if (m_fd >= 0) ::close(m_fd);

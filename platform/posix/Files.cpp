@@ -10,17 +10,19 @@
 #include <cerrno>
 #include <cstdlib>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "platform/FileFaults.h"
+#include "platform/ReachedFiles.h"
 #include "platform/posix/FileDescriptor.h"
+#include "platform/posix/FolderWalk.h"
 
 namespace platform {
 
 const char kPathSeparator = '/';
 
-namespace {
-
-using Fd = posix::FileDescriptor;
+namespace posix {
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
@@ -35,20 +37,6 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
-bool IsReadOnly(const struct stat& info) { return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
-
-// Opens `path` for replacing its contents: created when missing, refused
-// when it is read-only or not a regular file, emptied otherwise.
-int OpenForReplacing(const std::string& path) {
-  // O_NONBLOCK: a FIFO in the file's place fails at once instead of waiting.
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644));
-  if (fd.Get() < 0) return -1;
-  struct stat info {};
-  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) return -1;
-  if (::ftruncate(fd.Get(), 0) != 0) return -1;
-  return fd.Release();
-}
-
 // Writes `size` bytes, or half of them and a failure when the hook says so.
 bool WriteWithFaults(int fd, const std::string& path, const std::uint8_t* data, std::size_t size) {
   switch (CheckFileFault(FileOp::Write, path)) {
@@ -61,6 +49,28 @@ bool WriteWithFaults(int fd, const std::string& path, const std::uint8_t* data, 
       break;
   }
   return WriteAll(fd, data, size);
+}
+
+}  // namespace posix
+
+namespace {
+
+using Fd = posix::FileDescriptor;
+using posix::WriteAll;
+using posix::WriteWithFaults;
+
+bool IsReadOnly(const struct stat& info) { return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+// Opens `path` for replacing its contents: created when missing, refused
+// when it is read-only or not a regular file, emptied otherwise.
+int OpenForReplacing(const std::string& path) {
+  // O_NONBLOCK: a FIFO in the file's place fails at once instead of waiting.
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644));
+  if (fd.Get() < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || IsReadOnly(info)) return -1;
+  if (::ftruncate(fd.Get(), 0) != 0) return -1;
+  return fd.Release();
 }
 
 // Reads a regular file whole. With `faults` the hook may refuse the open or
@@ -183,44 +193,8 @@ bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes)
 }  // namespace detail
 
 bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  struct stat installed {};
-  if (::lstat(path.c_str(), &installed) != 0 || !S_ISREG(installed.st_mode) || IsReadOnly(installed)) return false;
-  std::string beside;
-  int created = -1;
-  for (int attempt = 0; attempt < 64 && created < 0; ++attempt) {
-    beside = ReplacementName(path);
-    if (CheckFileFault(FileOp::Create, beside) != Fault::None) return false;
-    created = ::open(beside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (created < 0 && errno != EEXIST) return false;
-  }
-  if (created < 0) return false;
-  Fd fd(created);
-  auto abandon = [&] {
-    fd.Close();
-    ::unlink(beside.c_str());
-    return false;
-  };
-  if (!WriteWithFaults(fd.Get(), beside, data, size)) return abandon();
-  // The revised font keeps the installed one's owner and permission bits.
-  if (::fchown(fd.Get(), installed.st_uid, installed.st_gid) != 0) {
-    struct stat now {};
-    if (::fstat(fd.Get(), &now) != 0 || now.st_uid != installed.st_uid || now.st_gid != installed.st_gid)
-      return abandon();
-  }
-  if (::fchmod(fd.Get(), installed.st_mode & 07777) != 0) return abandon();
-  if (CheckFileFault(FileOp::Flush, beside) != Fault::None || ::fsync(fd.Get()) != 0) return abandon();
-  if (!fd.Close()) return abandon();
-  if (CheckFileFault(FileOp::Replace, path) != Fault::None || ::rename(beside.c_str(), path.c_str()) != 0) {
-    ::unlink(beside.c_str());
-    return false;
-  }
-  // The new name to the disk as well; the replacement has happened whatever
-  // this says.
-  const std::size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? std::string(".") : slash == 0 ? "/" : path.substr(0, slash);
-  Fd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folderFd.Get() >= 0) ::fsync(folderFd.Get());
-  return true;
+  FileIdentity file;
+  return LookUpFile(path, file) && ReplaceReachedFile(file, data, size);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -236,11 +210,49 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
+namespace {
+
+// The program's own folders in the temporary folder, one per temporary
+// folder asked for, removed at exit when they are empty.
+class PrivateTempFolders {
+ public:
+  ~PrivateTempFolders() {
+    for (const auto& made : m_made) ::rmdir(made.second.c_str());
+  }
+
+  // The private folder made in `base` (ending with '/'), made now when there
+  // is none yet.
+  bool Get(const std::string& base, std::string& folder) {
+    for (const auto& made : m_made) {
+      if (made.first == base) {
+        folder = made.second;
+        return true;
+      }
+    }
+    std::string pattern = base + "tessel-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) return false;
+    m_made.emplace_back(base, pattern + "/");
+    folder = m_made.back().second;
+    return true;
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> m_made;
+};
+
+}  // namespace
+
+// The temporary names are predictable (the time and a small random number),
+// so they never stand in the shared temporary folder itself, where another
+// user could plant a link under the next one: they live in a folder of the
+// program's own that mkdtemp makes there (0700, a name nobody can guess).
 bool GetTempFolder(std::string& folder) {
+  static PrivateTempFolders privateFolders;
   const char* tmp = std::getenv("TMPDIR");
-  std::string path = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
-  if (path.back() != '/') path += '/';
-  if (path.size() > 259) return false;
+  std::string base = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+  if (base.back() != '/') base += '/';
+  std::string path;
+  if (base.size() + 14 > 259 || !privateFolders.Get(base, path)) return false;
   folder = path;
   return true;
 }

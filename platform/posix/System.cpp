@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "platform/Files.h"
+#include "platform/ReachedFiles.h"
 #include "platform/Runtime.h"
 #include "platform/SystemServices.h"
 #include "platform/posix/FileDescriptor.h"
@@ -57,10 +58,33 @@ std::string UserCacheFolder() {
   return std::string();
 }
 
+// fontconfig's cache folders: the system's, the one this process's
+// environment names (under sudo, root's), root's by its home, and the
+// invoking user's under sudo; each once.
+std::vector<std::string> FontCacheFolders() {
+  std::vector<std::string> folders = {"/var/cache/fontconfig/"};
+  const std::string own = UserCacheFolder();
+  if (!own.empty()) folders.push_back(own + "/fontconfig/");
+  if (const passwd* root = ::getpwuid(0); root != nullptr && root->pw_dir != nullptr && root->pw_dir[0] == '/')
+    folders.push_back(std::string(root->pw_dir) + "/.cache/fontconfig/");
+  if (const char* invoker = std::getenv("SUDO_USER"); invoker != nullptr && invoker[0] != '\0') {
+    const passwd* user = ::getpwnam(invoker);
+    if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/')
+      folders.push_back(std::string(user->pw_dir) + "/.cache/fontconfig/");
+  }
+  std::vector<std::string> once;
+  for (const std::string& folder : folders) {
+    if (std::find(once.begin(), once.end(), folder) == once.end()) once.push_back(folder);
+  }
+  return once;
+}
+
 class RealActions : public SystemActions {
  public:
   void ResetFontCache() override {
-    for (const std::string& path : FontCacheFiles()) RemoveFile(path);
+    // Each cache folder is reached without a link: a user's own cache
+    // folder made a link to another folder gets nothing deleted there.
+    for (const std::string& folder : FontCacheFolders()) RemoveFilesNamedLike(folder, ".cache-");
   }
 
   void Restart() override {
@@ -112,6 +136,7 @@ std::string ExecutableBaseName() {
 struct SingleInstanceLock::Impl {
   posix::FileDescriptor fd;
   bool anotherCopy = false;
+  bool refused = false;
 };
 
 // The lock is an flock on a file named after `name`. flock belongs to the open file,
@@ -121,12 +146,33 @@ struct SingleInstanceLock::Impl {
 SingleInstanceLock::SingleInstanceLock(const std::string& name) : m_impl(std::make_unique<Impl>()) {
   std::string fileName = name.empty() ? std::string("unnamed") : name;
   std::replace(fileName.begin(), fileName.end(), '/', '_');
-  // One lock for the whole machine, whoever runs the program: root's in
-  // /run, where nobody else can plant a file, everyone else's in /tmp. flock
-  // needs no write access, so a file another user made still serves.
-  const std::string path = (::geteuid() == 0 && IsFolder("/run") ? "/run/" : "/tmp/") + fileName + ".lock";
-  posix::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
-  if (!fd.IsValid()) return;  // without a lock the program goes on unguarded
+  // Root's lock is in /run, a folder only root writes, and only root may
+  // open it (0600): a user who could take the lock would stop the updater.
+  // Everyone else's is in /tmp; such a run revises nothing anyway.
+  const uid_t self = ::geteuid();
+  const std::string folderPath = self == 0 && IsFolder("/run") ? "/run/" : "/tmp/";
+  posix::FileDescriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat folderInfo {};
+  if (!folder.IsValid() || ::fstat(folder.Get(), &folderInfo) != 0) return;  // the program goes on unguarded
+  if (self == 0 && (folderInfo.st_uid != 0 || (folderInfo.st_mode & (S_IWGRP | S_IWOTH)) != 0)) {
+    m_impl->refused = true;
+    return;
+  }
+  posix::FileDescriptor fd(::openat(folder.Get(), (fileName + ".lock").c_str(),
+                                    O_RDONLY | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600));
+  if (!fd.IsValid()) {
+    m_impl->refused = errno == ELOOP;  // a link in the lock's place
+    return;
+  }
+  // What was opened must be the lock this program makes: a regular file of
+  // its own, that nobody else may open. One an earlier version left open to
+  // all is closed now; whoever opened it meanwhile and holds it is seen below.
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != self ||
+      ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0 && ::fchmod(fd.Get(), 0600) != 0)) {
+    m_impl->refused = true;
+    return;
+  }
   int result = 0;
   while ((result = ::flock(fd.Get(), LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
   }
@@ -141,30 +187,15 @@ SingleInstanceLock::~SingleInstanceLock() = default;
 
 bool SingleInstanceLock::AnotherCopyRunning() const { return m_impl->anotherCopy; }
 
+bool SingleInstanceLock::Refused() const { return m_impl->refused; }
+
 // There is no file-system redirection to switch off.
 Wow64FsRedirectionGuard::Wow64FsRedirectionGuard() = default;
 Wow64FsRedirectionGuard::~Wow64FsRedirectionGuard() = default;
 
 std::vector<std::string> FontCacheFiles() {
   std::vector<std::string> files;
-  AddCacheFiles("/var/cache/fontconfig/", files);
-  // The user's own caches: the one this process's environment names (under
-  // sudo, root's), root's by its home, and the invoking user's under sudo.
-  std::vector<std::string> folders;
-  const std::string own = UserCacheFolder();
-  if (!own.empty()) folders.push_back(own + "/fontconfig/");
-  if (const passwd* root = ::getpwuid(0); root != nullptr && root->pw_dir != nullptr && root->pw_dir[0] == '/')
-    folders.push_back(std::string(root->pw_dir) + "/.cache/fontconfig/");
-  if (const char* invoker = std::getenv("SUDO_USER"); invoker != nullptr && invoker[0] != '\0') {
-    const passwd* user = ::getpwnam(invoker);
-    if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/')
-      folders.push_back(std::string(user->pw_dir) + "/.cache/fontconfig/");
-  }
-  for (std::size_t i = 0; i < folders.size(); ++i) {
-    if (std::find(folders.begin(), folders.begin() + static_cast<std::ptrdiff_t>(i), folders[i]) ==
-        folders.begin() + static_cast<std::ptrdiff_t>(i))
-      AddCacheFiles(folders[i], files);
-  }
+  for (const std::string& folder : FontCacheFolders()) AddCacheFiles(folder, files);
   return files;
 }
 

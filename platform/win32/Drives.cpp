@@ -88,10 +88,15 @@ bool FolderListing::Next(FolderEntry& entry) {
   for (;;) {
     if (!m_impl->havePending && !::FindNextFileW(m_impl->find.Get(), &m_impl->data)) return false;
     m_impl->havePending = false;
+    // A folder that is a reparse point (a junction, a symbolic link, a
+    // mount point) is never entered: it may lead back into the walk, to
+    // another drive, or to a folder a user swapped in.
+    const DWORD attributes = m_impl->data.dwFileAttributes;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
     if (!NarrowExactly(m_impl->data.cFileName, entry.name)) continue;
     // All of the system's bits (hidden, system, reparse point...) are kept;
     // the callers look at the folder and read-only bits.
-    entry.attributes = m_impl->data.dwFileAttributes;
+    entry.attributes = attributes;
     return true;
   }
 }

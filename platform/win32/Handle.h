@@ -14,6 +14,14 @@ class Handle {
   ~Handle() { Close(); }
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
+  Handle& operator=(Handle&& other) noexcept {
+    if (this != &other) {
+      Close();
+      m_handle = other.m_handle;
+      other.m_handle = nullptr;
+    }
+    return *this;
+  }
 
   HANDLE Get() const { return m_handle; }
   bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }

@@ -232,6 +232,9 @@ SingleInstanceLock::~SingleInstanceLock() = default;
 
 bool SingleInstanceLock::AnotherCopyRunning() const { return m_impl->anotherCopy; }
 
+// The named mutex is the system's; there is no file to distrust.
+bool SingleInstanceLock::Refused() const { return false; }
+
 Wow64FsRedirectionGuard::Wow64FsRedirectionGuard() {
   const HMODULE kernel = ::GetModuleHandleA("kernel32");
   if (kernel == nullptr) return;

@@ -162,6 +162,20 @@ TEST_F(UpdateFontTest, RevisesVerifiesAndCleansUp) {
   EXPECT_TRUE(NoTempFileLeft());
 }
 
+// The same font revised a second time (a second path to it, the same path
+// named twice): its patch no longer fits its name and revision, so nothing
+// is written and the code is 1, never a patch applied to the revision.
+TEST_F(UpdateFontTest, AFontRevisedAlreadyIsNotPatchedAgain) {
+  ProgressRecorder first;
+  ASSERT_EQ(Update(first, m_fontPath), 0);
+  const std::vector<std::uint8_t> revised = test_support::ReadBytes(m_fontPath);
+  m_created.clear();
+  ProgressRecorder second;
+  EXPECT_EQ(Update(second, m_fontPath), 1);
+  EXPECT_EQ(test_support::ReadBytes(m_fontPath), revised);
+  EXPECT_TRUE(m_created.empty());
+}
+
 TEST_F(UpdateFontTest, AStopBeforeTheCopyLeavesTheInstalledFontUntouched) {
   const std::vector<std::uint8_t> before = test_support::ReadBytes(m_fontPath);
   for (int step : {10, 20, 30, 40, 55, 75, 90}) {

@@ -55,9 +55,12 @@ void SetTempFolder(const std::string& folder) {
 #endif
 }
 
+// The files below `folder` (on Linux the program's temporary files are in
+// a private folder it makes there).
 std::size_t FilesIn(const std::string& folder) {
   std::size_t count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) count += entry.is_regular_file() ? 1 : 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    count += entry.is_regular_file() ? 1 : 0;
   return count;
 }
 

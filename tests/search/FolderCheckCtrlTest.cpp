@@ -212,7 +212,8 @@ TEST_F(SearchTest, DownloadCopiesAreCollectedOnlyBelowTheMakersDownloadFolders) 
   Put("u/Veldmark/Fonts/Download/add/notanumber", data);
   CFolderCheckCtrl* search = GetFolderCheckCtrl();
   search->WalkFolder(m_root.Path(), nullptr, nullptr, 0);
-  std::vector<std::string> copies = search->downloadCopies;
+  std::vector<std::string> copies;
+  for (const platform::FileIdentity& copy : search->downloadCopies) copies.push_back(copy.Path());
   std::sort(copies.begin(), copies.end());
   const std::string u = m_root.Path() + "u" + s;
   EXPECT_EQ(copies, (std::vector<std::string>{

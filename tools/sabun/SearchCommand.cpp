@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/Text.h"
 #include "search/FolderCheckCtrl.h"
 #include "tools/sabun/Commands.h"
 #include "tools/sabun/UpdateDataSource.h"
@@ -35,10 +36,18 @@ int RunSearchCommand(const SearchOptions& options) {
     if (root.empty() || root.back() != platform::kPathSeparator) root += platform::kPathSeparator;
     search->WalkFolder(root, nullptr, nullptr, 0);
   }
+  // Paths come from the folders walked: on a terminal their control
+  // characters are escaped; a file or a pipe gets them as they are.
+  const bool terminal = platform::StandardOutputIsTerminal();
+  const auto shown = [terminal](const std::string& path) {
+    return terminal ? platform::EscapeForTerminal(path) : path;
+  };
   for (const auto& found : search->foundFonts) {
-    std::printf("%s\t0x%08X\t%d\n", found->path.c_str(), found->expectedRevision, found->resourceNumber);
+    std::printf("%s\t0x%08X\t%d\n", shown(found->path).c_str(), found->expectedRevision, found->resourceNumber);
   }
-  for (const std::string& copy : search->downloadCopies) std::printf("download: %s\n", copy.c_str());
+  for (const platform::FileIdentity& copy : search->downloadCopies) {
+    std::printf("download: %s\n", shown(copy.Path()).c_str());
+  }
   return search->foundFonts.empty() && search->downloadCopies.empty() ? 1 : 0;
 }
 

@@ -14,6 +14,7 @@
 #include "engine/OpenTypeManager.h"
 #include "font/ResultCode.h"
 #include "platform/Runtime.h"
+#include "platform/Text.h"
 #include "search/FolderCheckCtrl.h"
 #include "tools/sabun/Commands.h"
 #include "tools/sabun/UpdateDataSource.h"
@@ -35,7 +36,8 @@ int DrawProgress(int overall, int step, const char*, const char* line2, void* wi
   constexpr int kWidth = 30;
   const int filled = overall * kWidth / 100;
   std::fprintf(stderr, "\r\033[K[%s%s] %3d%% %3d%% %s", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-               std::string(static_cast<std::size_t>(kWidth - filled), '.').c_str(), overall, step, line2);
+               std::string(static_cast<std::size_t>(kWidth - filled), '.').c_str(), overall, step,
+               platform::EscapeForTerminal(line2).c_str());
   return 0;
 }
 
@@ -51,12 +53,16 @@ int RunUpdateCommand(const UpdateOptions& options) {
     return 2;
   }
   CFolderCheckCtrl* search = GetFolderCheckCtrl();
-  // The fonts are matched first, as the search matches them before a run.
+  // The fonts are matched first, as the search matches them before a run,
+  // and a file named twice (or reached by two paths) is revised once.
   std::vector<const FoundFont*> fonts;
+  std::vector<bool> again;
   for (const std::string& path : options.fonts) {
     const platform::SplitPathParts parts = platform::SplitPath(path);
-    const SearchCandidate* candidate = search->MatchCandidate(path, parts.baseName + parts.extension);
-    if (candidate == nullptr) {
+    platform::FileIdentity seen;
+    const SearchCandidate* candidate = search->MatchCandidate(path, parts.baseName + parts.extension, &seen);
+    again.push_back(candidate != nullptr && search->AlreadyFound(seen));
+    if (candidate == nullptr || again.back()) {
       fonts.push_back(nullptr);
       continue;
     }
@@ -64,24 +70,31 @@ int RunUpdateCommand(const UpdateOptions& options) {
     found->path = path;
     found->expectedRevision = candidate->expectedRevision;
     found->resourceNumber = candidate->resourceNumber;
+    found->file = seen;
     fonts.push_back(found.get());
     search->foundFonts.push_back(std::move(found));
   }
   ProgressBar bar{::isatty(STDERR_FILENO) != 0};
+  // Paths as given; on a terminal their control characters are escaped.
+  const bool terminal = platform::StandardOutputIsTerminal();
   int status = 0;
   const int count = static_cast<int>(fonts.size());
   for (int i = 0; i < count; ++i) {
-    const std::string& path = options.fonts[static_cast<std::size_t>(i)];
+    const std::string path = terminal ? platform::EscapeForTerminal(options.fonts[static_cast<std::size_t>(i)])
+                                      : options.fonts[static_cast<std::size_t>(i)];
     int code = 1;
-    if (fonts[static_cast<std::size_t>(i)] == nullptr) {
+    if (again[static_cast<std::size_t>(i)]) {
+      std::printf("%s\t-\tthe same file as a font named before it; revised once\n", path.c_str());
+      code = 0;
+    } else if (fonts[static_cast<std::size_t>(i)] == nullptr) {
       std::printf(
           "%s\t1\tthe update data has no patch for this font (its file name, name or revision do not "
           "match)\n",
           path.c_str());
     } else {
       COpenTypeManager manager;
-      code =
-          manager.UpdateFont(path, fonts[static_cast<std::size_t>(i)]->expectedRevision, DrawProgress, &bar, count, i);
+      code = manager.UpdateFont(fonts[static_cast<std::size_t>(i)]->path,
+                                fonts[static_cast<std::size_t>(i)]->expectedRevision, DrawProgress, &bar, count, i);
       if (bar.draw) std::fprintf(stderr, "\r\033[K");
       std::printf("%s\t%d\t%s\n", path.c_str(), code, ResultMessage(code, path).c_str());
     }

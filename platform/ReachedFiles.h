@@ -1,0 +1,98 @@
+// Reaching a file again. The program runs elevated over folders that other
+// users write, so a file the search found is read, replaced or deleted later
+// only as the very file the search saw: FileIdentity carries what the search
+// saw (Linux: device and inode of the file and of its folder; Windows: volume
+// serial number and file index), and every operation here checks it on what
+// it opened, never following a link (Linux: the folder opened component by
+// component with O_NOFOLLOW | O_DIRECTORY and the *at calls relative to it;
+// Windows: handles opened with FILE_FLAG_OPEN_REPARSE_POINT). A check that
+// fails leaves the file alone.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct FileIdentity {
+  std::string folder;  // as the search met it, ending with a separator
+  std::string name;    // the file's name in that folder
+  std::uint64_t folderVolume = 0;
+  std::uint64_t folderIndex = 0;
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  bool known = false;  // false until a FileReader opened the file
+
+  std::string Path() const { return folder + name; }
+  // Whether both name the same file, whatever the paths they were reached by.
+  bool SameFileAs(const FileIdentity& other) const {
+    return known && other.known && volume == other.volume && index == other.index;
+  }
+};
+
+// One regular file open for reading, with the identity of what was opened.
+// Never a link, a device, a FIFO or a folder.
+class FileReader {
+ public:
+  FileReader();
+  ~FileReader();
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  // Opens the file at `path`, not following a link in its last component.
+  bool Open(const std::string& path);
+  // Opens the file `identity` names, reached without any link and checked:
+  // false when its folder or the file is not the one recorded.
+  bool Open(const FileIdentity& identity);
+
+  std::uint64_t Size() const;
+  // Exactly `out.size()` bytes from `offset`; false when the file is shorter.
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);
+  // The whole file with one read (the fault hook's Read applies), with room
+  // for one byte more. False, before anything is allocated, when it is
+  // larger than `maxSize`.
+  bool ReadWhole(std::vector<std::uint8_t>& bytes, std::uint64_t maxSize);
+  // The whole file through one buffer of `pieceSize` bytes, as
+  // ReadFileInPieces reads it (the fault hook's Read applies).
+  bool ReadInPieces(std::size_t pieceSize, const std::function<void(std::span<const std::uint8_t>)>& consume);
+  const FileIdentity& Identity() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
+
+// The identity of the file at `path` as it stands now, its last component
+// not followed if it is a link. False when it is no regular file.
+bool LookUpFile(const std::string& path, FileIdentity& file);
+
+// Puts `size` bytes in the place of the file `file` names, in one step as
+// ReplaceFileInOneStep does (a new file beside it, flushed, given its owner
+// and permission bits or attributes, renamed over it), all within the
+// folder the search saw. False, with nothing changed, when the folder or
+// the file is no longer the one recorded or the file is read-only. On
+// success `file` names the revised file.
+bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size);
+
+// The same with the bytes of the file `from` (read as CopyFileA reads its source).
+bool ReplaceReachedFileFrom(const std::string& from, FileIdentity& file);
+
+// Deletes the file `file` names when it is still that file, reached
+// without a link, and not read-only; false otherwise (nothing deleted).
+bool RemoveReachedFile(const FileIdentity& file);
+
+// Removes what a killed run left beside the file `file` names
+// (ReplacementName's files), in the folder the search saw only.
+void RemoveReplacementLeftovers(const FileIdentity& file);
+
+// Deletes the files whose names contain `part` in `folder`, a folder reached
+// without any link (fontconfig's caches: a user who makes a folder of their
+// own cache a link to another folder gets nothing deleted there).
+void RemoveFilesNamedLike(const std::string& folder, const std::string& part);
+
+}  // namespace platform
