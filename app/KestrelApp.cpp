@@ -9,7 +9,8 @@ CKestrelApp::CKestrelApp() = default;
 
 CKestrelApp::~CKestrelApp() { ExitInstance(); }
 
-int CKestrelApp::InitInstance(CFace& face) {
+int CKestrelApp::TakeInstanceLock() {
+  if (m_instanceMutex != nullptr) return 0;
   m_instanceMutex = std::make_unique<platform::SingleInstanceLock>(platform::ExecutableBaseName() + ".EXE");
   // A second copy ends at once, with no window; the first is not disturbed.
   // Its status says why it did not run, so that the face can tell the user.
@@ -18,6 +19,11 @@ int CKestrelApp::InitInstance(CFace& face) {
     m_instanceMutex.reset();
     return status;
   }
+  return 0;
+}
+
+int CKestrelApp::InitInstance(CFace& face) {
+  if (const int status = TakeInstanceLock(); status != 0) return status;
   int runCode = -1;
   {
     CKestrelDlg dialog(face);

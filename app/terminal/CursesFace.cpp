@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "app/DialogResult.h"
 #include "app/KestrelDlg.h"
@@ -14,6 +15,7 @@
 #include "app/StringTable.h"
 #include "app/WaitDialog.h"
 #include "app/terminal/TextLayout.h"
+#include "resources/resource.h"
 #include "resources/texts.h"
 
 namespace {
@@ -32,6 +34,18 @@ constexpr int kCtrlC = 3;
 constexpr int kTab = 9;
 
 bool IsEnter(int key) { return key == '\n' || key == '\r' || key == KEY_ENTER; }
+
+// The version box's key: the mnemonic of its system menu item on Windows,
+// "...のﾊﾞｰｼﾞｮﾝ情報(&A)...".
+bool IsAboutKey(int key) { return key == 'a' || key == 'A'; }
+
+// The system menu item's text as a hint beside the key: "A: ...(A)".
+std::string AboutHint() {
+  std::string text = TEXT_101;
+  const std::size_t mnemonic = text.find("(&A)");
+  if (mnemonic != std::string::npos) text = text.substr(0, mnemonic) + "(A)";
+  return "A: " + text;
+}
 bool IsStopKey(int key) { return key == 'q' || key == 'Q' || key == kCtrlC; }
 
 void Put(int row, int column, const std::string& text) { mvaddstr(row, column, text.c_str()); }
@@ -75,7 +89,11 @@ int CCursesFace::ReadKey(bool wait) {
   for (;;) {
     timeout(wait ? -1 : 0);
     wint_t key = 0;
+    errno = 0;
     const int kind = get_wch(&key);
+    // A signal (the terminal stopped and continued, a child's end) breaks
+    // the wait without any key: the wait goes on.
+    if (kind == ERR && errno == EINTR) continue;
     if (kind == ERR) {
       // A blocking read that fails has no terminal behind it any more.
       if (wait || ::isatty(STDIN_FILENO) == 0) m_inputEnded = true;
@@ -169,6 +187,8 @@ void CCursesFace::PaintMain() {
     Put(top + height - 3, left + 2,
         std::to_string(m_selected + 1) + "/" + std::to_string(m_rows.size()) + "  (↑↓ PgUp PgDn)");
   }
+  const std::string hint = CutEnd(AboutHint(), width / 2);
+  Put(top + height - 3, left + width - 2 - DisplayWidth(hint), hint);
   PaintButtons(top + height - 2, left, width, {{TEXT_EXECUTE, kIdOk}, {TEXT_ABORT, kIdCancel}},
                m_modals.empty() ? m_mainFocus : -1);
 }
@@ -277,6 +297,8 @@ int CCursesFace::RunMainDialog(CKestrelDlg& dialog) {
       }
     } else if (key == kTab || key == KEY_RIGHT || key == KEY_LEFT || key == KEY_BTAB) {
       m_mainFocus = 1 - m_mainFocus;
+    } else if (IsAboutKey(key)) {
+      dialog.OnSysCommand(IDM_ABOUTBOX);
     } else if (!m_rows.empty()) {
       const std::size_t last = m_rows.size() - 1;
       if (key == KEY_UP && m_selected > 0) --m_selected;

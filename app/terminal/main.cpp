@@ -31,8 +31,10 @@ int main() {
   }
   UseUtf8Locale();
   CKestrelApp app;
-  int status = 0;
-  {
+  // The lock before the screen: a copy that does not run leaves the
+  // terminal as it was.
+  int status = app.TakeInstanceLock();
+  if (status == 0) {
     CCursesFace face;
     status = app.InitInstance(face);
   }

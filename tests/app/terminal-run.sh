@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Linux updater driven for real in a terminal (tmux), through a whole run:
-# the start dialog, a stop refused, the search, the font list, the run, the
-# end message. It runs as root in PID and mount namespaces of its own, where
+# the start dialog, a stop refused, the search, the font list, its version
+# box, a stop and continue of the process, a second copy in another window,
+# the run, the end message. It runs as root in PID and mount namespaces of its own, where
 # the places that may hold other copies of the demo fonts (home folders, the
 # work trees, /tmp) and fontconfig's system cache are covered by empty tmpfs
 # mounts, so that it finds and revises only the fonts of this test and
@@ -116,6 +117,40 @@ rows=$(grep -c '\.otf' <<<"$screen")
 [ "$rows" -eq 4 ] || fail "the list shows $rows fonts, not the test's 4"
 for f in "$scratch"/fonts/*.otf; do expect_on_screen "$f"; done
 expect_on_screen "<実行>"
+
+# A: the version box, as the system menu opens it on Windows.
+expect_on_screen "A: VELDMARK Font Updater2023のﾊﾞｰｼﾞｮﾝ情報(A)"
+keys a
+wait_for "tessel_202310 Version 1.0" 10 4-about
+keys Enter
+sleep 0.3
+capture
+grep -qF "tessel_202310 Version 1.0" <<<"$screen" && fail "the version box stayed after Enter"
+
+# Stopped and continued while it waits for a key: the wait goes on.
+updater_pid=$(pgrep -f -x "$scratch/bin/tessel_202310" | head -1)
+[ -n "$updater_pid" ] || fail "the updater's process was not found"
+kill -TSTP "$updater_pid"
+sleep 0.3
+kill -CONT "$updater_pid"
+sleep 0.5
+capture
+expect_on_screen "<実行>"
+grep -qF "中止しない場合は" <<<"$screen" && fail "a stop and continue was taken for the end of the input"
+
+# A second copy says so and leaves its terminal as it was.
+tmux -S "$socket" new-window -d -t run -n second \
+  "printf 'before the second copy\\n'; $scratch/bin/tessel_202310; echo EXIT2=\$?; sleep 600"
+deadline=$((SECONDS + 10))
+until second=$(tmux -S "$socket" capture-pane -p -t run:second) && grep -q "EXIT2=" <<<"$second"; do
+  [ $SECONDS -lt $deadline ] || fail "the second copy did not end: $second"
+  sleep 0.1
+done
+grep -qF "EXIT2=3" <<<"$second" || fail "the second copy did not end with status 3: $second"
+grep -qF "before the second copy" <<<"$second" || fail "the second copy cleared its terminal: $second"
+grep -qF "another copy of this program is running" <<<"$second" || fail "the second copy did not say why: $second"
+printf '%s\n' "$second" >"$out/4-second-copy.txt"
+tmux -S "$socket" kill-window -t run:second
 
 # A smaller terminal: the window is drawn again to fit it.
 tmux -S "$socket" resize-window -t run -x 72 -y 24
