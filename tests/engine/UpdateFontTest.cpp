@@ -20,6 +20,7 @@
 #include "platform/FileFaults.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
+#include "platform/System.h"
 #include "search/FolderCheckCtrl.h"
 #include "tests/font/FontTestData.h"
 #include "tests/patch/PatchBytes.h"
@@ -318,6 +319,38 @@ TEST_F(UpdateFontTest, AFontHeldOpenWithoutSharingIsLeftAlone) {
   ProgressRecorder recorder;
   EXPECT_EQ(Update(recorder, m_fontPath), 1) << "it cannot even be read";
   ::CloseHandle(held);
+  EXPECT_EQ(test_support::ReadBytes(m_fontPath), before);
+  EXPECT_EQ(FilesLeft(), 0);
+}
+
+// A font the session keeps loaded: readable, but its file is not replaced
+// while it is held. The hold is let go (recorded here), the replacement
+// tried again, the font taken back; still held, the code is 10 with the
+// font as it was and nothing left beside it.
+TEST_F(UpdateFontTest, AFontThatStaysInUseGivesTenAndIsTakenBack) {
+  struct Holds : platform::SystemActions {
+    void ResetFontCache() override {}
+    void Restart() override {}
+    void BroadcastFontChange() override {}
+    int ReleaseFont(const std::string& path) override {
+      log.push_back("release " + path);
+      return 1;
+    }
+    void RestoreFont(const std::string& path, int count) override {
+      log.push_back("restore " + path + " " + std::to_string(count));
+    }
+    std::vector<std::string> log;
+  } holds;
+  platform::SetSystemActions(&holds);
+  const std::vector<std::uint8_t> before = test_support::ReadBytes(m_fontPath);
+  const HANDLE held =
+      ::CreateFileA(m_fontPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ProgressRecorder recorder;
+  EXPECT_EQ(Update(recorder, m_fontPath), 10);
+  ::CloseHandle(held);
+  platform::SetSystemActions(nullptr);
+  EXPECT_EQ(holds.log, (std::vector<std::string>{"release " + m_fontPath, "restore " + m_fontPath + " 1"}));
   EXPECT_EQ(test_support::ReadBytes(m_fontPath), before);
   EXPECT_EQ(FilesLeft(), 0);
 }
