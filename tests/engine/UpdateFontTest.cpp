@@ -20,11 +20,11 @@
 #include "platform/FileFaults.h"
 #include "platform/Files.h"
 #include "platform/Resources.h"
-#include "platform/System.h"
 #include "search/FolderCheckCtrl.h"
 #include "tests/font/FontTestData.h"
 #include "tests/patch/PatchBytes.h"
 #include "tests/support/FontBuilder.h"
+#include "tests/support/RecordedFontHolds.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -328,19 +328,7 @@ TEST_F(UpdateFontTest, AFontHeldOpenWithoutSharingIsLeftAlone) {
 // tried again, the font taken back; still held, the code is 10 with the
 // font as it was and nothing left beside it.
 TEST_F(UpdateFontTest, AFontThatStaysInUseGivesTenAndIsTakenBack) {
-  struct Holds : platform::SystemActions {
-    void ResetFontCache() override {}
-    void Restart() override {}
-    void BroadcastFontChange() override {}
-    int ReleaseFont(const std::string& path) override {
-      log.push_back("release " + path);
-      return 1;
-    }
-    void RestoreFont(const std::string& path, int count) override {
-      log.push_back("restore " + path + " " + std::to_string(count));
-    }
-    std::vector<std::string> log;
-  } holds;
+  test_support::RecordedFontHolds holds(1);
   platform::SetSystemActions(&holds);
   const std::vector<std::uint8_t> before = test_support::ReadBytes(m_fontPath);
   const HANDLE held =

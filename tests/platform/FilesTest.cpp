@@ -20,6 +20,7 @@
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/TempFiles.h"
+#include "tests/support/RecordedFontHolds.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -195,22 +196,6 @@ TEST(Files, AReplacementInOneStepKeepsWhatTheFileWas) {
 }
 
 #ifdef _WIN32
-// The session's holds on a font, recorded instead of let go and taken again.
-class FontHolds : public platform::SystemActions {
- public:
-  void ResetFontCache() override {}
-  void Restart() override {}
-  void BroadcastFontChange() override {}
-  int ReleaseFont(const std::string& path) override {
-    log.push_back("release " + path);
-    return 2;
-  }
-  void RestoreFont(const std::string& path, int count) override {
-    log.push_back("restore " + path + " " + std::to_string(count));
-  }
-  std::vector<std::string> log;
-};
-
 // A font that another process holds open, sharing no deletion, as Windows
 // holds a font loaded into the session: the hold is let go, the replacement
 // tried again, and the font taken back as often as it was let go. A holder
@@ -223,7 +208,7 @@ TEST(Files, AFontInUseIsReleasedTriedAgainAndTakenBack) {
       ReadBytes(test_support::SourcePath("resources/demo/installed/TesselDemoSansJP-Regular.otf.installed"));
   const std::vector<std::uint8_t> revised =
       ReadBytes(test_support::SourcePath("resources/demo/revised/TesselDemoSansJP-Regular.otf"));
-  FontHolds holds;
+  test_support::RecordedFontHolds holds(2);
   platform::SetSystemActions(&holds);
   for (const bool letsGo : {false, true}) {
     SCOPED_TRACE(letsGo ? "lets go after a second" : "never lets go");
