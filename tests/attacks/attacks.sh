@@ -32,8 +32,13 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+# ATTACKS_KEEP_GOING=1 goes on after a failure, to see every attack's
+# outcome against an older build.
+failed=0
 fail() {
   echo "FAIL: $*"
+  failed=1
+  [ "${ATTACKS_KEEP_GOING:-0}" = 1 ] && return 0
   [ -n "${screen:-}" ] && printf '%s\n' "--- screen:" "$screen"
   exit 1
 }
@@ -94,7 +99,7 @@ wait_for() { # TEXT SECONDS WINDOW
   while :; do
     capture "$3"
     grep -qF -- "$1" <<<"$screen" && return 0
-    [ $SECONDS -ge $deadline ] && fail "no '$1' on the screen after $2 s"
+    [ $SECONDS -ge $deadline ] && { fail "no '$1' on the screen after $2 s"; return 1; }
     sleep 0.2
   done
 }
@@ -108,7 +113,7 @@ start_updater() {
 }
 finish_updater() { # TEXT expected at the end
   tmux -S "$sock" send-keys -t run Enter
-  wait_for "$1" 120 run
+  wait_for "$1" 120 run || printf '%s\n' "--- screen instead:" "$screen" | grep -v '^ │ *│$'
   tmux -S "$sock" send-keys -t run Escape
   wait_for "EXIT=" 20 run
   tmux -S "$sock" kill-window -t run
@@ -252,4 +257,5 @@ wait_for "DONE" 30 sabun
 row "9 escape sequences in a path (sabun)" "made a folder named ESC[2J ESC]2;pwned BEL holding a font" \
   "before: sabun search and update printed them raw to the terminal; after: shown as \\x1b[2J\\x1b]2;pwned\\x07"
 screen=""
+[ "$failed" = 0 ] || exit 1
 echo "PASS: every attack failed"
