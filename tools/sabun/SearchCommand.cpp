@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/Files.h"
-#include "platform/Text.h"
 #include "search/FolderCheckCtrl.h"
 #include "tools/sabun/Commands.h"
 #include "tools/sabun/UpdateDataSource.h"
@@ -38,15 +37,11 @@ int RunSearchCommand(const SearchOptions& options) {
   }
   // Paths come from the folders walked: on a terminal their control
   // characters are escaped; a file or a pipe gets them as they are.
-  const bool terminal = platform::StandardOutputIsTerminal();
-  const auto shown = [terminal](const std::string& path) {
-    return terminal ? platform::EscapeForTerminal(path) : path;
-  };
   for (const auto& found : search->foundFonts) {
-    std::printf("%s\t0x%08X\t%d\n", shown(found->path).c_str(), found->expectedRevision, found->resourceNumber);
+    std::printf("%s\t0x%08X\t%d\n", ForOutput(found->path).c_str(), found->expectedRevision, found->resourceNumber);
   }
   for (const platform::FileIdentity& copy : search->downloadCopies) {
-    std::printf("download: %s\n", shown(copy.Path()).c_str());
+    std::printf("download: %s\n", ForOutput(copy.Path()).c_str());
   }
   return search->foundFonts.empty() && search->downloadCopies.empty() ? 1 : 0;
 }

@@ -75,13 +75,11 @@ int RunUpdateCommand(const UpdateOptions& options) {
     search->foundFonts.push_back(std::move(found));
   }
   ProgressBar bar{::isatty(STDERR_FILENO) != 0};
-  // Paths as given; on a terminal their control characters are escaped.
-  const bool terminal = platform::StandardOutputIsTerminal();
   int status = 0;
   const int count = static_cast<int>(fonts.size());
   for (int i = 0; i < count; ++i) {
-    const std::string path = terminal ? platform::EscapeForTerminal(options.fonts[static_cast<std::size_t>(i)])
-                                      : options.fonts[static_cast<std::size_t>(i)];
+    // Paths as given; on a terminal their control characters are escaped.
+    const std::string path = ForOutput(options.fonts[static_cast<std::size_t>(i)]);
     int code = 1;
     if (again[static_cast<std::size_t>(i)]) {
       std::printf("%s\t-\tthe same file as a font named before it; revised once\n", path.c_str());
