@@ -4,6 +4,7 @@
 // would revise is printed (full path, expected revision, patch number), then
 // every download copy. Exit 0 when something was found, 1 when nothing.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,11 @@ int RunSearchCommand(const SearchOptions& options) {
     return 2;
   }
   for (std::string root : options.roots) {
+    // Walked from its real path: a found font is reached again only through
+    // folders that are no links.
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::weakly_canonical(root, error);
+    if (!error && !real.empty()) root = real.string();
     if (root.empty() || root.back() != platform::kPathSeparator) root += platform::kPathSeparator;
     search->WalkFolder(root, nullptr, nullptr, 0);
   }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,15 @@ std::string ResultMessage(int code, const std::string& path) {
   return FormatText(LoadProgramString(EndMessageId(code)), path);
 }
 
+// `path` with its folder resolved to the folder's real path.
+std::string RealFolderPath(const std::string& path) {
+  const std::filesystem::path given(path);
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::weakly_canonical(
+      given.has_parent_path() ? given.parent_path() : std::filesystem::path("."), error);
+  return error ? path : (folder / given.filename()).string();
+}
+
 int RunUpdateCommand(const UpdateOptions& options) {
   CUpdateDataSource data(options.dataFolder);
   if (!data.Loaded()) {
@@ -57,7 +67,11 @@ int RunUpdateCommand(const UpdateOptions& options) {
   // and a file named twice (or reached by two paths) is revised once.
   std::vector<const FoundFont*> fonts;
   std::vector<bool> again;
-  for (const std::string& path : options.fonts) {
+  for (const std::string& given : options.fonts) {
+    // The update reaches a font's folder without following any link, as
+    // the updater does; the folder named here is taken as its real path
+    // (the font file itself must still be no link).
+    const std::string path = RealFolderPath(given);
     const platform::SplitPathParts parts = platform::SplitPath(path);
     platform::FileIdentity seen;
     const SearchCandidate* candidate = search->MatchCandidate(path, parts.baseName + parts.extension, &seen);
