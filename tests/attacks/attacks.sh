@@ -183,7 +183,7 @@ cmp -s "$(installed $serif_r)" "$victim" || fail "root's font behind the link wa
 [ "$(stat -c '%U %a' "$victim")" = "root 644" ] || fail "root's font is now $(stat -c '%U %a' "$victim")"
 [ -z "$(find "$scratch/deep" -name '*.tessel-*')" ] || fail "a file was left beside root's font"
 row "3 folder swapped between the steps" "after the list, replaced the font's folder by a link to a root folder holding a root font" \
-  "before: re-resolved each step (owner copy, new file, rename): root's font became mallory's, 666; after: code 1 (message 114), root's font untouched, root 644"
+  "before: every step resolved the path again: root's font behind the link rewritten, reported revised (with two racing links, left mallory's, 666); after: code 1 (message 114), root's font untouched, root 644"
 
 # --- Run C: the found font swapped for a link to a FIFO. ----------------------
 mkdir -p "$scratch/u6"
@@ -214,7 +214,7 @@ out=$(ns "ulimit -v 120000; $sabun update --data $demo $scratch/s4/huge/$sans_b;
 grep -q "status=1" <<<"$out" || fail "the update of the 2 GiB file: $out"
 [ "$(stat -c %s "$scratch/s4/huge/$sans_b")" = 2147483648 ] || fail "the 2 GiB file was changed"
 row "4 a 2 GiB sparse file named like a font" "planted it where the search looks" \
-  "before: read whole (2 GiB allocated, 13 s) to refuse it; after: refused by its size before any allocation; a 200 MB font is matched in 120 MB of address space (only its name and head read)"
+  "before: read whole to be refused (2 GiB allocated), and a 200 MB font not matched in 120 MB of address space; after: refused by its size before any allocation, the 200 MB font matched (only its name and head read)"
 
 # 5: the same font reached twice.
 mkdir -p "$scratch/s5/a" "$scratch/s5/b"
@@ -226,7 +226,7 @@ out=$(ns "$sabun update --data $demo $scratch/s5/a/$serif_b $scratch/s5/a/$serif
 grep -q "status=0" <<<"$out" && [ "$(grep -c 'revised once' <<<"$out")" = 2 ] || fail "sabun update F F: $out"
 cmp -s "$demo/revised/$serif_b" "$scratch/s5/a/$serif_b" || fail "the font reached twice is not its revision"
 row "5 the same font reached twice" "a bind mount, a hard link, the same path named twice" \
-  "before: patched twice, garbage tables, code 0; after: listed once, revised once (the revision byte for byte); a font revised already gives 1"
+  "before: listed 4 times, patched 3 times, each reported 0, the font damaged; after: listed once, revised once (the revision byte for byte)"
 
 # 7: links planted at the coming temporary names.
 mkdir -p "$scratch/s7"
@@ -244,7 +244,7 @@ out=$(ns "$sabun update --data $demo $scratch/s7/$sans_r; echo status=\$?")
 grep -q "status=0" <<<"$out" || fail "with links at the temporary names: $out"
 [ "$(cat "$scratch/sys/victim7")" = "root's file" ] || fail "the file behind the links was changed"
 row "7 links at the predictable temporary names" "planted 20,400 links in /tmp at the names of the next 40 s" \
-  "before: the update list or the first font failed; after: revised (code 0) in a private mkdtemp folder, the linked file untouched"
+  "before: no update list, the font not revised (status 1); after: revised (code 0) in a private mkdtemp folder, the linked file untouched"
 
 # 9 (sabun): escape sequences in a folder name, printed to a terminal.
 evil=$'\e[2J\e]2;pwned\a'
