@@ -29,7 +29,8 @@ class COpenTypeManager : public COpenTypeFont {
   // the revised font into a new temporary file, puts that in the installed
   // file's place in one step and verifies it there. The installed path holds
   // at every instant the whole installed font or the whole revised one.
-  // 0 revised; 1 the font or its patch cannot be read or do not fit;
+  // 0 revised; 1 the font or its patch cannot be read or do not fit, or the
+  // font is no longer the file the search found (nothing written);
   // 6 stopped; 10 the replacement failed (the installed font untouched);
   // 12 the revised font cannot be read back; 13 its sum differs (with 12 and
   // 13 the installed font is put back in one step).

@@ -83,8 +83,10 @@ int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expe
     platform::FileIdentity installed = file;
     platform::RemoveReplacementLeftovers(installed);
     if (!platform::ReplaceReachedFileFrom(tempPath, installed)) {
-      // The installed font is untouched: the replacement is one step.
-      result = result_code::kReplaceFailed;
+      // The installed font is untouched: the replacement is one step. A
+      // font that is no longer the file read (its folder or itself swapped
+      // meanwhile) is a font that cannot be read, as at the start.
+      result = platform::IsStillReached(file) ? result_code::kReplaceFailed : result_code::kFailed;
     } else {
       // The copy has happened: a stop asked for here changes nothing.
       ReportStep(progress, window, OverallPercentFloat(fontIndex, fontCount, 100), 100, fontPath,

@@ -57,7 +57,8 @@ bool CopyFileOver(const std::string& from, const std::string& to);
 // `path` in one step (rename(2) and a flush of the folder; MoveFileExA with
 // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). A read-only `path` is
 // refused. False when any step fails: `path` is then untouched and the file
-// beside it is gone.
+// beside it is gone. On Linux this is ReplaceReachedFile on the file that
+// stands at `path` now: its folder is reached without any link.
 bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size);
 // The same with the bytes of the file `from` (read as CopyFileA reads its source).
 bool ReplaceFileFrom(const std::string& from, const std::string& path);

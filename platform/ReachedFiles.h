@@ -71,6 +71,10 @@ class FileReader {
 // not followed if it is a link. False when it is no regular file.
 bool LookUpFile(const std::string& path, FileIdentity& file);
 
+// Whether the file `file` names is still reached as that file: its folder
+// without a link and the recorded folder, the file the recorded one.
+bool IsStillReached(const FileIdentity& file);
+
 // Puts `size` bytes in the place of the file `file` names, in one step as
 // ReplaceFileInOneStep does (a new file beside it, flushed, given its owner
 // and permission bits or attributes, renamed over it), all within the

@@ -73,7 +73,11 @@ struct FolderListing::Impl {
 };
 
 FolderListing::FolderListing(const std::string& folder) : m_impl(std::make_unique<Impl>()) {
-  posix::FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // A folder swapped for a link since its parent was listed is not entered
+  // (O_NOFOLLOW works on the last component only without its trailing '/').
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  posix::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (!fd.IsValid()) return;
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0) return;

@@ -31,7 +31,8 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size);
 // says so for `path`.
 bool WriteWithFaults(int fd, const std::string& path, const std::uint8_t* data, std::size_t size);
 
-// Whether `info` is read-only as Windows means it: no write bit for anyone.
+// Whether a file of mode `mode` is read-only as Windows means it: no write
+// bit for anyone.
 inline bool IsReadOnlyMode(unsigned mode) { return (mode & 0222) == 0; }
 
 }  // namespace platform::posix

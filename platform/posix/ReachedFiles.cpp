@@ -242,6 +242,12 @@ bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_
   return true;
 }
 
+bool IsStillReached(const FileIdentity& file) {
+  FileDescriptor folder = posix::OpenRecordedFolder(file);
+  struct stat info {};
+  return file.known && folder.IsValid() && StillTheFile(folder.Get(), file, info);
+}
+
 bool RemoveReachedFile(const FileIdentity& file) {
   if (!file.known || CheckFileFault(FileOp::Delete, file.Path()) != Fault::None) return false;
   FileDescriptor folder = posix::OpenRecordedFolder(file);

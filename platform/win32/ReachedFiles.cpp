@@ -223,6 +223,14 @@ bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_
   return true;
 }
 
+bool IsStillReached(const FileIdentity& file) {
+  Handle folder;
+  Handle handle;
+  DWORD attributes = 0;
+  return file.known && win32::OpenRecordedFolder(file, folder) &&
+         StillTheFile(file, FILE_READ_ATTRIBUTES, handle, attributes);
+}
+
 // Deleted through the handle that was checked (its delete disposition), so
 // the file deleted is the file checked.
 bool RemoveReachedFile(const FileIdentity& file) {

@@ -6,6 +6,13 @@
 #include <string>
 
 #include "font/PrintableTag.h"
+#include "platform/Text.h"
+
+// Outside text (a path, a font name read from a file) as sabun prints it:
+// escaped when standard output is a terminal, as it is otherwise.
+inline std::string ForOutput(const std::string& text) {
+  return platform::StandardOutputIsTerminal() ? platform::EscapeForTerminal(text) : text;
+}
 
 // Makes `run` the subcommand's action: its result is sabun's exit status.
 template <typename Run>

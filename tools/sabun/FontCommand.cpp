@@ -40,7 +40,7 @@ int RunFontCommand(const std::string& path) {
   auto font = std::make_unique<COpenTypeFont>();
   const FontIdentity identity = font->ReadFontIdentityParts(bytes);
   const int load = font->ReadFontImage(bytes, path, nullptr, nullptr, 1, 0);
-  std::printf("name: %s\n", identity.nameFound ? identity.name.c_str() : "");
+  std::printf("name: %s\n", identity.nameFound ? ForOutput(identity.name).c_str() : "");
   if (identity.revisionFound) {
     std::printf("revision: 0x%08X\n", identity.revision);
   } else {

@@ -26,7 +26,8 @@ int RunInfoCommand(const std::string& path) {
   std::size_t nameLength = 0;
   while (nameLength < kPatchFontNameSize && data->fontName[nameLength] != 0) ++nameLength;
   std::printf("magic: %s\n", PrintableTag(data->magic).c_str());
-  std::printf("font name: %s\n", std::string(reinterpret_cast<const char*>(data->fontName), nameLength).c_str());
+  std::printf("font name: %s\n",
+              ForOutput(std::string(reinterpret_cast<const char*>(data->fontName), nameLength)).c_str());
   std::printf("old revision: 0x%08X\n", data->oldRevision);
   std::printf("new file size: %u\n", data->newFileSize);
   std::printf("table count: %u\n", static_cast<unsigned>(data->tableCount));

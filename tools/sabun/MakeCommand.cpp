@@ -29,7 +29,7 @@ const char* FormName(authoring::TableForm form) {
 }
 
 void PrintResult(const authoring::MakeResult& result, const std::string& patchPath) {
-  std::printf("font name: %s\n", result.fontName.c_str());
+  std::printf("font name: %s\n", ForOutput(result.fontName).c_str());
   std::printf("revision: 0x%08X -> 0x%08X\n", result.oldRevision, result.newRevision);
   for (const authoring::TableReport& table : result.tables) {
     std::printf("  %-4s %-14s %10u -> %10u", table.tag.c_str(), FormName(table.form), table.oldLength, table.newLength);

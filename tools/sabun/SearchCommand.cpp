@@ -4,12 +4,12 @@
 // would revise is printed (full path, expected revision, patch number), then
 // every download copy. Exit 0 when something was found, 1 when nothing.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Files.h"
-#include "platform/Text.h"
 #include "search/FolderCheckCtrl.h"
 #include "tools/sabun/Commands.h"
 #include "tools/sabun/UpdateDataSource.h"
@@ -33,20 +33,21 @@ int RunSearchCommand(const SearchOptions& options) {
     return 2;
   }
   for (std::string root : options.roots) {
+    // Walked from its real path: a found font is reached again only through
+    // folders that are no links.
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::weakly_canonical(root, error);
+    if (!error && !real.empty()) root = real.string();
     if (root.empty() || root.back() != platform::kPathSeparator) root += platform::kPathSeparator;
     search->WalkFolder(root, nullptr, nullptr, 0);
   }
   // Paths come from the folders walked: on a terminal their control
   // characters are escaped; a file or a pipe gets them as they are.
-  const bool terminal = platform::StandardOutputIsTerminal();
-  const auto shown = [terminal](const std::string& path) {
-    return terminal ? platform::EscapeForTerminal(path) : path;
-  };
   for (const auto& found : search->foundFonts) {
-    std::printf("%s\t0x%08X\t%d\n", shown(found->path).c_str(), found->expectedRevision, found->resourceNumber);
+    std::printf("%s\t0x%08X\t%d\n", ForOutput(found->path).c_str(), found->expectedRevision, found->resourceNumber);
   }
   for (const platform::FileIdentity& copy : search->downloadCopies) {
-    std::printf("download: %s\n", shown(copy.Path()).c_str());
+    std::printf("download: %s\n", ForOutput(copy.Path()).c_str());
   }
   return search->foundFonts.empty() && search->downloadCopies.empty() ? 1 : 0;
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,15 @@ std::string ResultMessage(int code, const std::string& path) {
   return FormatText(LoadProgramString(EndMessageId(code)), path);
 }
 
+// `path` with its folder resolved to the folder's real path.
+std::string RealFolderPath(const std::string& path) {
+  const std::filesystem::path given(path);
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::weakly_canonical(
+      given.has_parent_path() ? given.parent_path() : std::filesystem::path("."), error);
+  return error ? path : (folder / given.filename()).string();
+}
+
 int RunUpdateCommand(const UpdateOptions& options) {
   CUpdateDataSource data(options.dataFolder);
   if (!data.Loaded()) {
@@ -57,7 +67,11 @@ int RunUpdateCommand(const UpdateOptions& options) {
   // and a file named twice (or reached by two paths) is revised once.
   std::vector<const FoundFont*> fonts;
   std::vector<bool> again;
-  for (const std::string& path : options.fonts) {
+  for (const std::string& given : options.fonts) {
+    // The update reaches a font's folder without following any link, as
+    // the updater does; the folder named here is taken as its real path
+    // (the font file itself must still be no link).
+    const std::string path = RealFolderPath(given);
     const platform::SplitPathParts parts = platform::SplitPath(path);
     platform::FileIdentity seen;
     const SearchCandidate* candidate = search->MatchCandidate(path, parts.baseName + parts.extension, &seen);
@@ -75,13 +89,11 @@ int RunUpdateCommand(const UpdateOptions& options) {
     search->foundFonts.push_back(std::move(found));
   }
   ProgressBar bar{::isatty(STDERR_FILENO) != 0};
-  // Paths as given; on a terminal their control characters are escaped.
-  const bool terminal = platform::StandardOutputIsTerminal();
   int status = 0;
   const int count = static_cast<int>(fonts.size());
   for (int i = 0; i < count; ++i) {
-    const std::string path = terminal ? platform::EscapeForTerminal(options.fonts[static_cast<std::size_t>(i)])
-                                      : options.fonts[static_cast<std::size_t>(i)];
+    // Paths as given; on a terminal their control characters are escaped.
+    const std::string path = ForOutput(options.fonts[static_cast<std::size_t>(i)]);
     int code = 1;
     if (again[static_cast<std::size_t>(i)]) {
       std::printf("%s\t-\tthe same file as a font named before it; revised once\n", path.c_str());
