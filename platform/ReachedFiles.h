@@ -50,6 +50,7 @@ class FileReader {
   // false when its folder or the file is not the one recorded.
   bool Open(const FileIdentity& identity);
 
+  bool IsOpen() const;
   std::uint64_t Size() const;
   // Exactly `out.size()` bytes from `offset`; false when the file is shorter.
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);

@@ -80,6 +80,8 @@ bool FileReader::Open(const FileIdentity& identity) {
   return true;
 }
 
+bool FileReader::IsOpen() const { return m_impl->fd.IsValid(); }
+
 std::uint64_t FileReader::Size() const { return m_impl->size; }
 
 const FileIdentity& FileReader::Identity() const { return m_impl->identity; }
@@ -93,42 +95,6 @@ bool FileReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return false;  // shorter than it was
     done += static_cast<std::size_t>(got);
-  }
-  return true;
-}
-
-bool FileReader::ReadInPieces(std::size_t pieceSize,
-                              const std::function<void(std::span<const std::uint8_t>)>& consume) {
-  if (pieceSize == 0 || !m_impl->fd.IsValid()) return false;
-  const Fault readFault = CheckFileFault(FileOp::Read, m_impl->identity.Path());
-  if (readFault == Fault::Refuse) return false;
-  std::vector<std::uint8_t> piece(pieceSize);
-  for (std::uint64_t at = 0; at < m_impl->size;) {
-    const std::uint64_t left = m_impl->size - at;
-    const std::size_t wanted = left < pieceSize ? static_cast<std::size_t>(left) : pieceSize;
-    if (!ReadAt(at, {piece.data(), wanted}) || readFault == Fault::PartWay) return false;
-    consume({piece.data(), wanted});
-    at += wanted;
-  }
-  return true;
-}
-
-bool FileReader::ReadWhole(std::vector<std::uint8_t>& bytes, std::uint64_t maxSize) {
-  bytes.clear();
-  if (!m_impl->fd.IsValid() || m_impl->size > maxSize || m_impl->size >= bytes.max_size()) return false;
-  const std::string path = m_impl->identity.Path();
-  const Fault readFault = CheckFileFault(FileOp::Read, path);
-  if (readFault == Fault::Refuse) return false;
-  try {
-    // Room for the zero byte a font image gets after it, without a second buffer.
-    bytes.reserve(static_cast<std::size_t>(m_impl->size) + 1);
-    bytes.resize(static_cast<std::size_t>(m_impl->size));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  if (!ReadAt(0, bytes) || readFault == Fault::PartWay) {
-    bytes.clear();
-    return false;
   }
   return true;
 }

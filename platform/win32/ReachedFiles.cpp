@@ -114,6 +114,8 @@ bool FileReader::Open(const FileIdentity& identity) {
   return true;
 }
 
+bool FileReader::IsOpen() const { return m_impl->file.IsValid(); }
+
 std::uint64_t FileReader::Size() const { return m_impl->size; }
 
 const FileIdentity& FileReader::Identity() const { return m_impl->identity; }
@@ -130,40 +132,6 @@ bool FileReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
     DWORD got = 0;
     if (::ReadFile(m_impl->file.Get(), out.data() + done, wanted, &got, nullptr) == 0 || got == 0) return false;
     done += got;
-  }
-  return true;
-}
-
-bool FileReader::ReadInPieces(std::size_t pieceSize,
-                              const std::function<void(std::span<const std::uint8_t>)>& consume) {
-  if (pieceSize == 0 || !m_impl->file.IsValid()) return false;
-  const Fault readFault = CheckFileFault(FileOp::Read, m_impl->identity.Path());
-  if (readFault == Fault::Refuse) return false;
-  std::vector<std::uint8_t> piece(pieceSize);
-  for (std::uint64_t at = 0; at < m_impl->size;) {
-    const std::uint64_t left = m_impl->size - at;
-    const std::size_t wanted = left < pieceSize ? static_cast<std::size_t>(left) : pieceSize;
-    if (!ReadAt(at, {piece.data(), wanted}) || readFault == Fault::PartWay) return false;
-    consume({piece.data(), wanted});
-    at += wanted;
-  }
-  return true;
-}
-
-bool FileReader::ReadWhole(std::vector<std::uint8_t>& bytes, std::uint64_t maxSize) {
-  bytes.clear();
-  if (!m_impl->file.IsValid() || m_impl->size > maxSize || m_impl->size >= bytes.max_size()) return false;
-  const Fault readFault = CheckFileFault(FileOp::Read, m_impl->identity.Path());
-  if (readFault == Fault::Refuse) return false;
-  try {
-    bytes.reserve(static_cast<std::size_t>(m_impl->size) + 1);
-    bytes.resize(static_cast<std::size_t>(m_impl->size));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  if (!ReadAt(0, bytes) || readFault == Fault::PartWay) {
-    bytes.clear();
-    return false;
   }
   return true;
 }
