@@ -9,7 +9,8 @@
 #      signed with a throwaway certificate: the signature must verify, a copy
 #      with one byte changed must not, and a second build in another folder
 #      (build/PRESET-e2e-again) must give the same bytes;
-#   2. a fresh 64-bit Wine prefix with the old fonts in C:\windows\Fonts and
+#   2. a fresh 64-bit Wine prefix with the old fonts in C:\windows\Fonts
+#      (reachable a second time through the linked folder C:\FontsLink) and
 #      in the user's font folder, a download copy in the maker's download
 #      folder, a font cache file in system32 and (where the prefix has one)
 #      in syswow64, and no Z: drive, so that the search walks only C:;
@@ -387,6 +388,12 @@ while read -r path stem; do
 done < <(installed_fonts)
 mkdir -p "$(dirname "$c/$western_font")"
 cp "$demo/installed/$western_stem.otf.installed" "$c/$western_font"
+# A second way to the system's fonts, as a user's link or junction to
+# C:\windows\Fonts would be: every font must still be listed and revised
+# once. Wine shows a Unix link to a folder as a plain folder (cmd's dir says
+# <DIR>, not <SYMLINKD> or <JUNCTION>); a font met there again has the same
+# volume serial number and file index.
+ln -s windows/Fonts "$c/FontsLink"
 cp "$demo/installed/TesselDemoSansJP-Regular.otf.installed" "$c/$download_copy"
 echo "font cache, 64-bit system folder" >"$c/windows/system32/fntcache.dat"
 [ ! -d "$c/windows/syswow64" ] || echo "font cache, 32-bit system folder" >"$c/windows/syswow64/fntcache.dat"
