@@ -206,11 +206,15 @@ row "6 found path swapped for a link to a device" "after the list, replaced the 
 mkdir -p "$scratch/s4/big" "$scratch/s4/huge"
 cp "$(installed $sans_b)" "$scratch/s4/big/$sans_b" && truncate -s 200M "$scratch/s4/big/$sans_b"
 cp "$(installed $sans_b)" "$scratch/s4/huge/$sans_b" && truncate -s 2G "$scratch/s4/huge/$sans_b"
-# With 120 MB of address space, a search that read the 200 MB file whole could not.
-out=$(ns "ulimit -v 120000; $sabun search --data $demo $scratch/s4/big") || fail "the 200 MB font was not found: $out"
-out=$(ns "ulimit -v 120000; $sabun search --data $demo $scratch/s4/huge; echo status=\$?")
+# With 120 MB of address space, a search that read the 200 MB file whole could
+# not. AddressSanitizer reserves terabytes of address space for itself: its
+# builds run without the limit.
+limit="ulimit -v 120000;"
+if grep -aq "__asan_init" "$sabun"; then limit=""; fi
+out=$(ns "$limit $sabun search --data $demo $scratch/s4/big") || fail "the 200 MB font was not found: $out"
+out=$(ns "$limit $sabun search --data $demo $scratch/s4/huge; echo status=\$?")
 grep -q "status=1" <<<"$out" || fail "the 2 GiB file: $out"
-out=$(ns "ulimit -v 120000; $sabun update --data $demo $scratch/s4/huge/$sans_b; echo status=\$?")
+out=$(ns "$limit $sabun update --data $demo $scratch/s4/huge/$sans_b; echo status=\$?")
 grep -q "status=1" <<<"$out" || fail "the update of the 2 GiB file: $out"
 [ "$(stat -c %s "$scratch/s4/huge/$sans_b")" = 2147483648 ] || fail "the 2 GiB file was changed"
 row "4 a 2 GiB sparse file named like a font" "planted it where the search looks" \
