@@ -13,6 +13,7 @@
 #include "platform/Drives.h"
 #include "platform/FileFaults.h"
 #include "platform/Files.h"
+#include "platform/Runtime.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/Reach.h"
 
@@ -22,15 +23,14 @@ using win32::Handle;
 
 namespace win32 {
 
+// By SplitPath, which knows that a double-byte character of the ANSI code
+// page may end in 0x5C ("ソ" is 83 5C under code page 932) without being a
+// separator.
 void SplitFolder(const std::string& path, std::string& folder, std::string& name) {
-  const std::size_t separator = path.find_last_of("\\/");
-  if (separator == std::string::npos) {
-    folder = ".\\";
-    name = path;
-    return;
-  }
-  folder = path.substr(0, separator + 1);
-  name = path.substr(separator + 1);
+  const SplitPathParts parts = SplitPath(path);
+  folder = parts.drive + parts.folder;
+  if (folder.empty()) folder = ".\\";
+  name = parts.baseName + parts.extension;
 }
 
 bool OpenChecked(const std::string& path, bool folder, DWORD access, DWORD share, Handle& handle, std::uint64_t& volume,

@@ -2,7 +2,9 @@
 // file system.
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -13,6 +15,7 @@
 
 #include "platform/Drives.h"
 #include "platform/Files.h"
+#include "platform/ReachedFiles.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -125,6 +128,21 @@ TEST(FolderListing, NamesComeBackByteForByte) {
   }
   EXPECT_EQ(names, std::set<std::string>{name});
   EXPECT_TRUE(platform::FileExists(scratch.File(name)));
+#ifdef _WIN32
+  // Found there, "表.otf" in that folder is reached again by its identity:
+  // the 0x5C trail bytes of "ソ" and "表" separate nothing.
+  const std::string folder = scratch.File("\x83\x5c\x83\x74\x83\x67");
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string font = folder + "\\\x95\x5c.otf";
+  test_support::WriteBytes(font, {'x', 'y'});
+  platform::FileReader first;
+  ASSERT_TRUE(first.Open(font));
+  EXPECT_EQ(first.Identity().name, "\x95\x5c.otf");
+  EXPECT_EQ(first.Identity().Path(), font);
+  platform::FileReader again;
+  ASSERT_TRUE(again.Open(first.Identity()));
+  EXPECT_EQ(again.Size(), 2u);
+#endif
 }
 
 TEST(FolderListing, AFolderThatCannotBeListedDoesNotOpen) {
