@@ -73,22 +73,13 @@ fail() {
 # Each step with the seconds its part of the script has taken so far.
 step() { echo "-- $* [${SECONDS} s]"; }
 
-export HOME="$work/home"
-export WINEPREFIX="$prefix"
-export WINEARCH=win64
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export LC_ALL=ja_JP.UTF-8
+source "$source_dir/scripts/wine-loaders.sh"
+source "$source_dir/scripts/wine-prefix.sh"
+wine_prefix_environment "$work"
 
 # Where each font of the demo is installed in the prefix (drive_c relative),
 # and the revision it must equal afterwards.
-user_fonts() { echo "users/$(prefix_user)/AppData/Local/Microsoft/Windows/Fonts"; }
-prefix_user() {
-  local folder
-  for folder in "$prefix/drive_c/users"/*; do
-    [ "$(basename "$folder")" = Public ] || { basename "$folder"; return; }
-  done
-}
+user_fonts() { echo "users/$(wine_prefix_user)/AppData/Local/Microsoft/Windows/Fonts"; }
 installed_fonts() {
   echo "windows/Fonts/TesselDemoSansJP-Regular.otf TesselDemoSansJP-Regular"
   echo "windows/Fonts/TesselDemoSansJP-Bold.otf TesselDemoSansJP-Bold"
@@ -275,7 +266,6 @@ in_display() {
   echo "in-display: done"
 }
 
-source "$source_dir/scripts/wine-loaders.sh"
 wine64=$(wine_find_loader wine64) || fail "wine64 is not installed (scripts/install-deps.sh)"
 
 if [ $display_mode -eq 1 ]; then
@@ -351,35 +341,11 @@ echo "   the same bytes, signature included: SHA-256 $(sha256sum "$exe" | cut -d
 rm -rf "$again"
 
 step "a fresh Wine prefix"
-timeout 30 wineserver -k 2>/dev/null
-rm -rf "$prefix" "$HOME"
-mkdir -p "$HOME"
-(unset DISPLAY WAYLAND_DISPLAY; timeout 120 "$wine64" wineboot --init >"$work/wineboot.log" 2>&1) ||
-  fail "wineboot could not make the prefix"
-timeout 60 wineserver -w
+wine_make_prefix "$wine64" "$work/wineboot.log" || fail "no fresh Wine prefix"
 c="$prefix/drive_c"
 if [ "$preset" = win32 ]; then
   [ -f "$c/windows/syswow64/kernel32.dll" ] || fail "the prefix has no 32-bit system folder: the i686 build cannot run under WoW64"
 fi
-# Windows 10, the X11 driver with the windows' own frames (there is no
-# window manager), and the dialog fonts drawn with Noto Sans CJK JP.
-printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
-  '[HKEY_CURRENT_USER\Software\Wine]' '"Version"="win10"' '' \
-  '[HKEY_CURRENT_USER\Software\Wine\Drivers]' '"Graphics"="x11"' '' \
-  '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Decorated"="N"' '' \
-  '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-  '"ＭＳ Ｐゴシック"="Noto Sans CJK JP"' '"MS Shell Dlg"="Noto Sans CJK JP"' '' |
-  iconv -f UTF-8 -t UTF-16 >"$c/settings.reg"
-(unset DISPLAY WAYLAND_DISPLAY; timeout 60 "$wine64" regedit /S 'C:\settings.reg') || fail "the prefix settings were refused"
-timeout 60 wineserver -w
-rm -f "$c/settings.reg"
-
-# The user folders Wine links to $HOME become plain folders, and without Z:
-# the search sees C: alone.
-for link in "$c/users/$(prefix_user)"/*; do
-  if [ -L "$link" ]; then rm "$link" && mkdir "$link"; fi
-done
-rm -f "$prefix/dosdevices/z:"
 
 program_folder="$c/$(echo "${program_dir#C:\\}" | tr '\\' /)"
 mkdir -p "$c/$(user_fonts)" "$(dirname "$c/$download_copy")" "$program_folder"
@@ -398,8 +364,6 @@ cp "$demo/installed/TesselDemoSansJP-Regular.otf.installed" "$c/$download_copy"
 echo "font cache, 64-bit system folder" >"$c/windows/system32/fntcache.dat"
 [ ! -d "$c/windows/syswow64" ] || echo "font cache, 32-bit system folder" >"$c/windows/syswow64/fntcache.dat"
 cp "$exe" "$program_folder/"
-# Debian's Wine does not find its own fonts; the caption buttons need Marlett.
-[ ! -f /usr/share/wine/fonts/marlett.ttf ] || cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/"
 
 step "the dialogs, in a virtual X display"
 timeout 400 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --in-display "$source_dir" "$work" "$preset" "$sabun" |
