@@ -25,8 +25,8 @@ WINDOWS7_DLLS = {
     "advapi32.dll", "bcrypt.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll",
     "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ntdll.dll", "ole32.dll",
     "oleaut32.dll", "rpcrt4.dll", "secur32.dll", "shell32.dll", "shlwapi.dll",
-    "user32.dll", "userenv.dll", "uxtheme.dll", "version.dll", "wintrust.dll",
-    "ws2_32.dll",
+    "user32.dll", "userenv.dll", "uxtheme.dll", "version.dll", "winmm.dll",
+    "wintrust.dll", "ws2_32.dll",
 }
 RT_MANIFEST = 24
 CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
