@@ -75,6 +75,7 @@ TEST(UpdateBundle, PairFolderToUpdateDataTheUpdaterReads) {
   std::string error;
   ASSERT_TRUE(authoring::ReadPairFolder(pairs, input.fonts, error)) << error;
   input.downloadNames = {"10001", "10002"};
+  input.jobs = 3;  // every font on a thread of its own
   const std::string out = scratch.File("update-data");
   std::vector<authoring::BundledFont> bundled;
   std::vector<std::string> log;
@@ -83,6 +84,21 @@ TEST(UpdateBundle, PairFolderToUpdateDataTheUpdaterReads) {
       << error;
   ASSERT_EQ(bundled.size(), 3u);
   EXPECT_EQ(log.size(), 3u);
+
+  // One font at a time writes the same files and the same log.
+  input.jobs = 1;
+  std::vector<authoring::BundledFont> alone;
+  std::vector<std::string> aloneLog;
+  ASSERT_TRUE(authoring::WriteBundle(
+      input, scratch.File("one-at-a-time"), [&](const std::string& line) { aloneLog.push_back(line); }, alone, error))
+      << error;
+  EXPECT_EQ(aloneLog, log);
+  for (const auto& entry : fs::recursive_directory_iterator(out)) {
+    if (!entry.is_regular_file()) continue;
+    EXPECT_EQ(test_support::ReadBytes(entry.path().string()),
+              test_support::ReadBytes(scratch.File("one-at-a-time/" + fs::relative(entry.path(), out).string())))
+        << entry.path();
+  }
 
   EXPECT_TRUE(fs::exists(out + "/patches/2001.pa"));
   EXPECT_TRUE(fs::exists(out + "/patches/2003.pa"));

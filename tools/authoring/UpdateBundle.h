@@ -22,6 +22,7 @@ struct BundleInput {
   std::vector<BundleFont> fonts;           // in update list order
   std::vector<std::string> downloadNames;  // more download names, besides the fonts' own
   std::string title;                       // "MAIN_TEXTTITLE"; empty for the default
+  unsigned jobs = 0;                       // patches made at once; 0: one a core, at most 8
 };
 
 // A manifest: one font a line, the installed file name, the installed font
@@ -49,7 +50,8 @@ struct BundledFont {
 
 using BundleLog = std::function<void(const std::string& line)>;
 
-// Makes every patch (each checked with the updater's code), then writes the
+// Makes every patch (each checked with the updater's code; `input.jobs` of
+// them at once, the files and the log the same whatever the number), then writes the
 // folder `outFolder`, which must not exist or be empty. Everything is written
 // to a sibling folder first and moved into place only when all of it was
 // made, so a failure leaves no update data behind. `log` hears one line per

@@ -17,11 +17,13 @@ struct BundleArguments {
   std::string outFolder;
   std::string downloadNamesPath;
   std::string title;
+  unsigned jobs = 0;
 };
 
 int RunBundleCommand(const BundleArguments& arguments) {
   authoring::BundleInput input;
   input.title = arguments.title;
+  input.jobs = arguments.jobs;
   std::string error;
   std::error_code failed;
   const bool folder = std::filesystem::is_directory(arguments.input, failed);
@@ -60,5 +62,8 @@ void AddBundleCommand(CLI::App& app) {
   command->add_option("--download-names", arguments->downloadNamesPath,
                       "a file of more download names (five digits), one a line");
   command->add_option("--title", arguments->title, "the start dialog's title (MAIN_TEXTTITLE), UTF-8");
+  command->add_option("-j,--jobs", arguments->jobs,
+                      "patches made at once (default: one a core, at most 8; each takes about 13 times its font's "
+                      "size in memory)");
   SetCommandAction(command, [arguments]() { return RunBundleCommand(*arguments); });
 }
