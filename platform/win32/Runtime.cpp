@@ -1,8 +1,8 @@
 // Time, random numbers, sleeping and the window message queue on Windows.
 #include "platform/Runtime.h"
 
-#include <windows.h>
 #include <timeapi.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <ctime>
