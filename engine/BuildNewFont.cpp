@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <vector>
 
 #include "engine/OpenTypeManager.h"
@@ -22,16 +21,13 @@ namespace {
 // Frees the new image whichever way BuildNewFont returns.
 class NewImageRelease {
  public:
-  explicit NewImageRelease(std::vector<std::uint8_t>& image) : m_image(image) {}
-  ~NewImageRelease() {
-    m_image.clear();
-    m_image.shrink_to_fit();
-  }
+  explicit NewImageRelease(platform::ImageBuffer& image) : m_image(image) {}
+  ~NewImageRelease() { m_image.Release(); }
   NewImageRelease(const NewImageRelease&) = delete;
   NewImageRelease& operator=(const NewImageRelease&) = delete;
 
  private:
-  std::vector<std::uint8_t>& m_image;
+  platform::ImageBuffer& m_image;
 };
 
 struct Placement {
@@ -133,11 +129,7 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   for (const Placement& p : placements) tablesEnd = std::max(tablesEnd, std::uint64_t{p.offset} + p.length);
   if (size > ((tablesEnd + 3) & ~std::uint64_t{3})) return result_code::kFailed;
   if (!NoOverlap(std::move(placements))) return result_code::kFailed;
-  try {
-    newImage.assign(size, 0);
-  } catch (const std::bad_alloc&) {
-    return result_code::kFailed;
-  }
+  if (!newImage.AllocateZeroed(size)) return result_code::kFailed;
   // Each table is assembled in its place in the image, so the font's bytes
   // are copied once.
   for (std::size_t i = 0; i < tableTotal; ++i) {
