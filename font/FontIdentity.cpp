@@ -118,7 +118,7 @@ bool COpenTypeFont::ReadFontIdentity(const std::string& path, std::uint32_t& rev
     // after the directory, the bytes read and the image's zero byte after them.
     constexpr std::size_t kTableStart = kOffsetTableSize + kDirectoryEntrySize;
     platform::ImageBuffer one;
-    if (!one.AllocateZeroed(kTableStart + take + 1)) return false;
+    if (!one.Allocate(kTableStart + take + 1)) return false;
     std::memcpy(one.data(), offsetTable.data(), kOffsetTableSize);
     std::memcpy(one.data() + kOffsetTableSize, entry, 8);
     StoreU32(one.data() + kOffsetTableSize + 8, kTableStart);

@@ -56,7 +56,7 @@ bool COpenTypeFont::LoadImage(std::vector<std::uint8_t> image) {
     return false;
   }
   platform::ImageBuffer copy;
-  if (!copy.AllocateZeroed(image.size() + 1)) return false;
+  if (!copy.Allocate(image.size() + 1)) return false;
   std::memcpy(copy.data(), image.data(), image.size());
   return LoadImage(std::move(copy));
 }

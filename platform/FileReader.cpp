@@ -28,7 +28,7 @@ bool FileReader::ReadWhole(ImageBuffer& bytes, std::uint64_t maxSize) {
   const Fault readFault = CheckFileFault(FileOp::Read, Identity().Path());
   if (readFault == Fault::Refuse) return false;
   const auto size = static_cast<std::size_t>(Size());
-  if (!bytes.AllocateZeroed(size + 1)) return false;
+  if (!bytes.Allocate(size + 1)) return false;
   if (!ReadAt(0, {bytes.data(), size}) || readFault == Fault::PartWay) {
     bytes.Release();
     return false;

@@ -1,10 +1,72 @@
-// Font image buffers over blocks of the system's memory.
+// Font image buffers over blocks of the system's memory, and the keeper of
+// the blocks they give back.
 #include "platform/ImageBuffer.h"
 
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 namespace platform {
+namespace {
+
+constexpr std::size_t kKeptBlocks = 2;
+
+class BlockKeeper {
+ public:
+  // A kept block of at least `size` bytes (the smallest that fits), else a
+  // new one, which is zero (`fresh`). False when no block can be made.
+  bool Take(std::size_t size, LargeBlock& block, bool& fresh) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    LargeBlock* best = nullptr;
+    for (LargeBlock& kept : m_kept) {
+      if (kept.base != nullptr && kept.capacity >= size && (best == nullptr || kept.capacity < best->capacity))
+        best = &kept;
+    }
+    if (best != nullptr) {
+      block = std::exchange(*best, LargeBlock());
+      fresh = false;
+      return true;
+    }
+    // None fits: the kept blocks are too small for the fonts of this run,
+    // and go before a larger one is made.
+    for (LargeBlock& kept : m_kept) UnmapLargeBlock(kept);
+    fresh = true;
+    return MapLargeBlock(size, block);
+  }
+
+  // Keeps `block`, or when two are kept already, the two largest of the three.
+  void Give(LargeBlock block) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    LargeBlock* smallest = &m_kept[0];
+    for (LargeBlock& kept : m_kept) {
+      if (kept.base == nullptr) {
+        kept = block;
+        return;
+      }
+      if (kept.capacity < smallest->capacity) smallest = &kept;
+    }
+    if (smallest->capacity < block.capacity) std::swap(*smallest, block);
+    UnmapLargeBlock(block);
+  }
+
+  void FreeAll() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (LargeBlock& kept : m_kept) UnmapLargeBlock(kept);
+  }
+
+ private:
+  std::mutex m_mutex;
+  LargeBlock m_kept[kKeptBlocks];
+};
+
+// Never destroyed: a buffer in a static object may give its block back
+// after the keeper would be gone; the system takes the blocks at exit.
+BlockKeeper& Keeper() {
+  static BlockKeeper* const keeper = new BlockKeeper;
+  return *keeper;
+}
+
+}  // namespace
 
 ImageBuffer::ImageBuffer(ImageBuffer&& other) noexcept
     : m_block(std::exchange(other.m_block, LargeBlock())), m_size(std::exchange(other.m_size, 0)) {}
@@ -18,22 +80,43 @@ ImageBuffer& ImageBuffer::operator=(ImageBuffer&& other) noexcept {
   return *this;
 }
 
+bool ImageBuffer::Allocate(std::size_t size) {
+  bool fresh = false;
+  return AllocateBlock(size, fresh);
+}
+
 bool ImageBuffer::AllocateZeroed(std::size_t size) {
+  bool fresh = false;
+  if (!AllocateBlock(size, fresh)) return false;
+  // A new block is zero already; only a kept one is cleared.
+  if (!fresh && size > 0) std::memset(data(), 0, size);
+  return true;
+}
+
+bool ImageBuffer::AllocateBlock(std::size_t size, bool& fresh) {
   Release();
-  if (size == 0 || !MapLargeBlock(size, m_block)) return false;
+  fresh = true;
+  if (size == 0) return true;
+  if (!Keeper().Take(size, m_block, fresh)) return false;
   m_size = size;
+  MarkBlockInUse(m_block, size);
   return true;
 }
 
 bool ImageBuffer::Assign(std::span<const std::uint8_t> bytes) {
-  if (!AllocateZeroed(bytes.size())) return false;
-  std::memcpy(data(), bytes.data(), bytes.size());
+  if (!Allocate(bytes.size())) return false;
+  if (!bytes.empty()) std::memcpy(data(), bytes.data(), bytes.size());
   return true;
 }
 
 void ImageBuffer::Release() {
-  UnmapLargeBlock(m_block);
+  if (m_block.base != nullptr) {
+    MarkBlockInUse(m_block, m_block.capacity);
+    Keeper().Give(std::exchange(m_block, LargeBlock()));
+  }
   m_size = 0;
 }
+
+void ReleaseKeptBlocks() { Keeper().FreeAll(); }
 
 }  // namespace platform

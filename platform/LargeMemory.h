@@ -20,4 +20,9 @@ bool MapLargeBlock(std::size_t size, LargeBlock& block);
 // Gives a block MapLargeBlock made back to the system; an empty one is left.
 void UnmapLargeBlock(LargeBlock& block);
 
+// Under AddressSanitizer, makes the bytes of `block` before `used` ones the
+// program may touch and those after out of bounds, so that a read past an
+// image held in a larger block is still caught. Elsewhere nothing.
+void MarkBlockInUse(const LargeBlock& block, std::size_t used);
+
 }  // namespace platform

@@ -4,6 +4,15 @@
 // when it is made and is faulted in on first touch, one huge page at a time
 // where the kernel can give one and one 4 KiB page otherwise; the contents
 // are the same either way.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESSEL_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define TESSEL_ADDRESS_SANITIZER 1
+#endif
+
 #include "platform/LargeMemory.h"
 
 #include <sys/mman.h>
@@ -11,11 +20,36 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
 
+#if defined(TESSEL_ADDRESS_SANITIZER)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace platform {
+
+#if defined(TESSEL_ADDRESS_SANITIZER)
+// AddressSanitizer guards heap blocks only: under it the exact size comes
+// from the heap, so that a read past an image is caught.
+bool MapLargeBlock(std::size_t size, LargeBlock& block) {
+  block = LargeBlock();
+  void* base = size == 0 ? nullptr : std::calloc(size, 1);
+  if (base == nullptr) return false;
+  block = {base, size};
+  return true;
+}
+
+void UnmapLargeBlock(LargeBlock& block) {
+  std::free(block.base);
+  block = LargeBlock();
+}
+
+void MarkBlockInUse(const LargeBlock& block, std::size_t used) {
+  __asan_unpoison_memory_region(block.base, used);
+  __asan_poison_memory_region(static_cast<char*>(block.base) + used, block.capacity - used);
+}
+#else
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
@@ -34,31 +68,10 @@ std::size_t RoundUp(std::size_t size, std::size_t unit) { return (size + unit - 
 
 }  // namespace
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TESSEL_ADDRESS_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(TESSEL_ADDRESS_SANITIZER)
-// AddressSanitizer guards heap blocks only: there the exact size comes from
-// the heap, so that a read past the image is caught.
-bool MapLargeBlock(std::size_t size, LargeBlock& block) {
-  block = LargeBlock();
-  void* base = size == 0 ? nullptr : std::calloc(size, 1);
-  if (base == nullptr) return false;
-  block = {base, size};
-  return true;
-}
-
-void UnmapLargeBlock(LargeBlock& block) {
-  std::free(block.base);
-  block = LargeBlock();
-}
-#else
 bool MapLargeBlock(std::size_t size, LargeBlock& block) {
   block = LargeBlock();
   if (size == 0 || size > SIZE_MAX - 2 * kHugePage) return false;
-  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
   if (size < kHugePage || !HugePagesOffered()) {
     const std::size_t length = RoundUp(size, page);
     void* base = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -88,6 +101,8 @@ void UnmapLargeBlock(LargeBlock& block) {
   if (block.base != nullptr) ::munmap(block.base, block.capacity);
   block = LargeBlock();
 }
+
+void MarkBlockInUse(const LargeBlock&, std::size_t) {}
 #endif
 
 }  // namespace platform

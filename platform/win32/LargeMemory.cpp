@@ -30,4 +30,6 @@ void UnmapLargeBlock(LargeBlock& block) {
   block = LargeBlock();
 }
 
+void MarkBlockInUse(const LargeBlock&, std::size_t) {}
+
 }  // namespace platform
