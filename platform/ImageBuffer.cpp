@@ -14,8 +14,8 @@ constexpr std::size_t kKeptBlocks = 2;
 class BlockKeeper {
  public:
   // A kept block of at least `size` bytes (the smallest that fits), else a
-  // new one, which is zero (`fresh`). False when no block can be made.
-  bool Take(std::size_t size, LargeBlock& block, bool& fresh) {
+  // new one. False when no block can be made.
+  bool Take(std::size_t size, LargeBlock& block) {
     std::lock_guard<std::mutex> lock(m_mutex);
     LargeBlock* best = nullptr;
     for (LargeBlock& kept : m_kept) {
@@ -24,13 +24,11 @@ class BlockKeeper {
     }
     if (best != nullptr) {
       block = std::exchange(*best, LargeBlock());
-      fresh = false;
       return true;
     }
     // None fits: the kept blocks are too small for the fonts of this run,
     // and go before a larger one is made.
     for (LargeBlock& kept : m_kept) UnmapLargeBlock(kept);
-    fresh = true;
     return MapLargeBlock(size, block);
   }
 
@@ -81,23 +79,9 @@ ImageBuffer& ImageBuffer::operator=(ImageBuffer&& other) noexcept {
 }
 
 bool ImageBuffer::Allocate(std::size_t size) {
-  bool fresh = false;
-  return AllocateBlock(size, fresh);
-}
-
-bool ImageBuffer::AllocateZeroed(std::size_t size) {
-  bool fresh = false;
-  if (!AllocateBlock(size, fresh)) return false;
-  // A new block is zero already; only a kept one is cleared.
-  if (!fresh && size > 0) std::memset(data(), 0, size);
-  return true;
-}
-
-bool ImageBuffer::AllocateBlock(std::size_t size, bool& fresh) {
   Release();
-  fresh = true;
   if (size == 0) return true;
-  if (!Keeper().Take(size, m_block, fresh)) return false;
+  if (!Keeper().Take(size, m_block)) return false;
   m_size = size;
   MarkBlockInUse(m_block, size);
   return true;

@@ -33,8 +33,6 @@ class ImageBuffer {
   // every one it uses. False, with the buffer empty, when there is no memory
   // for them; 0 bytes give an empty buffer.
   bool Allocate(std::size_t size);
-  // The same with every byte zero.
-  bool AllocateZeroed(std::size_t size);
   // Makes the buffer a copy of `bytes`; false, empty, as above.
   bool Assign(std::span<const std::uint8_t> bytes);
   // Gives the block back to be kept or freed; the buffer is empty.
@@ -52,8 +50,6 @@ class ImageBuffer {
   std::uint8_t operator[](std::size_t i) const { return data()[i]; }
 
  private:
-  bool AllocateBlock(std::size_t size, bool& fresh);
-
   LargeBlock m_block;
   std::size_t m_size = 0;
 };

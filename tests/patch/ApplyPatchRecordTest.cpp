@@ -3,6 +3,8 @@
 // outside a table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "font/OpenTypeFont.h"
 #include "patch/ApplyPatchRecord.h"
 #include "tests/patch/PatchBytes.h"
@@ -160,7 +162,16 @@ TEST_F(ApplyPatchRecordTest, SegmentsMayMoveRangesAndOverlap) {
   EXPECT_EQ(name.newData, expected);  // 18, 19 and the padding stay zero
   EXPECT_EQ(name.newLength, 31u);
   expected.pop_back();
-  EXPECT_EQ(name.newCheckSum, WordSum(expected));
+  const std::uint32_t sum = WordSum(expected);
+  EXPECT_EQ(name.newCheckSum, sum);
+  // Written into an image that holds other bytes, as a reused one does: the
+  // same 31 bytes at the new offset, 18 and 19 zeroed, nothing else touched.
+  std::vector<std::uint8_t> image(140, 0xEE);
+  ASSERT_EQ(ApplyPatchRecordInto(name, *record, image), 1);
+  expected.resize(31);
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.begin() + 100));
+  EXPECT_EQ(std::count(image.begin(), image.end(), 0xEE), 140 - 31);
+  EXPECT_EQ(name.newCheckSum, sum);
 }
 
 TEST_F(ApplyPatchRecordTest, ABlockWithoutSegmentsGivesZeros) {
