@@ -1,5 +1,6 @@
 // Reading a file opened by FileReader, the same on every system: whole, with
 // a bound checked before anything is allocated, or piece by piece.
+#include <memory>
 
 #include "platform/FileFaults.h"
 #include "platform/ReachedFiles.h"
@@ -11,12 +12,13 @@ bool FileReader::ReadInPieces(std::size_t pieceSize,
   if (pieceSize == 0 || !IsOpen()) return false;
   const Fault readFault = CheckFileFault(FileOp::Read, Identity().Path());
   if (readFault == Fault::Refuse) return false;
-  std::vector<std::uint8_t> piece(pieceSize);
+  // Not cleared: every piece is read into before it is used.
+  const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(pieceSize);
   for (std::uint64_t at = 0; at < Size();) {
     const std::uint64_t left = Size() - at;
     const std::size_t wanted = left < pieceSize ? static_cast<std::size_t>(left) : pieceSize;
-    if (!ReadAt(at, {piece.data(), wanted}) || readFault == Fault::PartWay) return false;
-    consume({piece.data(), wanted});
+    if (!ReadAt(at, {piece.get(), wanted}) || readFault == Fault::PartWay) return false;
+    consume({piece.get(), wanted});
     at += wanted;
   }
   return true;

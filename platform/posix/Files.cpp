@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -123,19 +124,20 @@ bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) return false;
   const Fault readFault = CheckFileFault(FileOp::Read, path);
   if (readFault == Fault::Refuse) return false;
-  std::vector<std::uint8_t> piece(pieceSize);
+  // Not cleared: every piece is read into before it is used.
+  const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(pieceSize);
   std::uintmax_t left = static_cast<std::uintmax_t>(info.st_size);
   while (left > 0) {
     const std::size_t wanted = left < pieceSize ? static_cast<std::size_t>(left) : pieceSize;
     std::size_t done = 0;
     while (done < wanted) {
-      const ssize_t got = ::read(fd.Get(), piece.data() + done, wanted - done);
+      const ssize_t got = ::read(fd.Get(), piece.get() + done, wanted - done);
       if (got < 0 && errno == EINTR) continue;
       if (got <= 0) return false;  // shorter than it was
       done += static_cast<std::size_t>(got);
     }
     if (readFault == Fault::PartWay) return false;
-    consume({piece.data(), wanted});
+    consume({piece.get(), wanted});
     left -= wanted;
   }
   return true;

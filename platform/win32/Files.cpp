@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <new>
 
 #include "platform/FileBytes.h"
@@ -94,14 +95,15 @@ bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
   if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
   const Fault readFault = CheckFileFault(FileOp::Read, path);
   if (readFault == Fault::Refuse) return false;
-  std::vector<std::uint8_t> piece(pieceSize);
+  // Not cleared: every piece is read into before it is used.
+  const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(pieceSize);
   unsigned long long left = static_cast<unsigned long long>(size.QuadPart);
   while (left > 0) {
     const DWORD wanted = static_cast<DWORD>(left < pieceSize ? left : pieceSize);
     DWORD got = 0;
-    if (::ReadFile(file.Get(), piece.data(), wanted, &got, nullptr) == 0 || got != wanted) return false;
+    if (::ReadFile(file.Get(), piece.get(), wanted, &got, nullptr) == 0 || got != wanted) return false;
     if (readFault == Fault::PartWay) return false;
-    consume({piece.data(), wanted});
+    consume({piece.get(), wanted});
     left -= wanted;
   }
   return true;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 
 #include "font/OpenTypeFont.h"
 #include "patch/ApplyPatchRecord.h"
@@ -16,6 +17,10 @@ using test_patch::Diff;
 using test_patch::Keep;
 using test_patch::Record;
 
+// The blocks the records were read from: a record's new segments point into
+// its block, as into the patch the reader keeps.
+std::deque<std::vector<std::uint8_t>> g_blocks;
+
 // A record object as the reader makes it, from the fields and the block.
 std::unique_ptr<CSabunTagObject> MakeRecord(const Record& r) {
   auto record = std::make_unique<CSabunTagObject>();
@@ -23,7 +28,8 @@ std::unique_ptr<CSabunTagObject> MakeRecord(const Record& r) {
   std::memcpy(tag, r.tag.data(), 4);
   record->SetRecord(tag, r.newIndex, r.fileOrder, r.difference ? 1000 : 0, r.newLength, r.newOffset);
   if (r.difference) {
-    EXPECT_TRUE(record->ReadDifference(test_patch::Block(r)));
+    g_blocks.push_back(test_patch::Block(r));
+    EXPECT_TRUE(record->ReadDifference(g_blocks.back()));
   }
   return record;
 }
