@@ -41,8 +41,9 @@ void BuildNewFont(benchmark::State& state) {
     state.PauseTiming();
     COpenTypeManager manager;
     int window = 0;
-    // Read from the file as the update reads it, so that the buffers are the
-    // ones a run of the updater allocates (and frees) for each font.
+    // Read from the file as the update reads it, so that the images take
+    // their blocks as they do in a run of the updater: those the font before
+    // gave back.
     manager.ReadFontFile(g_oldPath, Continue, &window, 1, 0);
     platform::FormTempPath(".bench", temp);
     state.ResumeTiming();

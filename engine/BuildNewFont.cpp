@@ -1,11 +1,10 @@
 // Building the revised font: the patch is loaded, every table is rebuilt
-// from it straight into a zeroed image exactly where the patch puts it, and
+// from it straight into the image exactly where the patch puts it, and
 // the new directory is written before them; then the checksums are fixed and
 // the image is written to a new temporary file.
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <vector>
 
 #include "engine/OpenTypeManager.h"
@@ -22,16 +21,13 @@ namespace {
 // Frees the new image whichever way BuildNewFont returns.
 class NewImageRelease {
  public:
-  explicit NewImageRelease(std::vector<std::uint8_t>& image) : m_image(image) {}
-  ~NewImageRelease() {
-    m_image.clear();
-    m_image.shrink_to_fit();
-  }
+  explicit NewImageRelease(platform::ImageBuffer& image) : m_image(image) {}
+  ~NewImageRelease() { m_image.Release(); }
   NewImageRelease(const NewImageRelease&) = delete;
   NewImageRelease& operator=(const NewImageRelease&) = delete;
 
  private:
-  std::vector<std::uint8_t>& m_image;
+  platform::ImageBuffer& m_image;
 };
 
 struct Placement {
@@ -39,18 +35,29 @@ struct Placement {
   std::uint32_t length;
 };
 
-// Whether the tables, each with its unpadded length, lie one after another
-// without sharing a byte. Empty tables share nothing.
-bool NoOverlap(std::vector<Placement> placements) {
-  std::sort(placements.begin(), placements.end(),
-            [](const Placement& a, const Placement& b) { return a.offset < b.offset; });
+// Whether the tables, each with its unpadded length and sorted by offset,
+// lie one after another without sharing a byte. Empty tables share nothing.
+bool NoOverlap(const std::vector<Placement>& sorted) {
   std::uint64_t end = 0;
-  for (const Placement& p : placements) {
+  for (const Placement& p : sorted) {
     if (p.length == 0) continue;
     if (p.offset < end) return false;
     end = std::uint64_t{p.offset} + p.length;
   }
   return true;
+}
+
+// Zeroes what no table takes of the image after the directory: the padding
+// between tables (sorted by offset, none sharing a byte) and after the last.
+void ZeroBetweenTables(std::span<std::uint8_t> image, std::uint64_t directoryEnd,
+                       const std::vector<Placement>& sorted) {
+  std::uint64_t at = directoryEnd;
+  for (const Placement& p : sorted) {
+    if (p.length == 0) continue;
+    if (p.offset > at) std::memset(image.data() + at, 0, static_cast<std::size_t>(p.offset - at));
+    at = std::uint64_t{p.offset} + p.length;
+  }
+  if (at < image.size()) std::memset(image.data() + at, 0, static_cast<std::size_t>(image.size() - at));
 }
 
 }  // namespace
@@ -132,12 +139,15 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   std::uint64_t tablesEnd = directoryEnd;
   for (const Placement& p : placements) tablesEnd = std::max(tablesEnd, std::uint64_t{p.offset} + p.length);
   if (size > ((tablesEnd + 3) & ~std::uint64_t{3})) return result_code::kFailed;
-  if (!NoOverlap(std::move(placements))) return result_code::kFailed;
-  try {
-    newImage.assign(size, 0);
-  } catch (const std::bad_alloc&) {
-    return result_code::kFailed;
-  }
+  std::sort(placements.begin(), placements.end(),
+            [](const Placement& a, const Placement& b) { return a.offset < b.offset; });
+  if (!NoOverlap(placements)) return result_code::kFailed;
+  // The image may hold another font's bytes (its block is reused), and is
+  // not cleared as a whole: every byte is written once. The directory is
+  // written whole below (every slot is taken), each table's bytes by
+  // ApplyPatchRecordInto, and the rest, the padding, here.
+  if (!newImage.Allocate(size)) return result_code::kFailed;
+  ZeroBetweenTables(newImage, directoryEnd, placements);
   // Each table is assembled in its place in the image, so the font's bytes
   // are copied once.
   for (std::size_t i = 0; i < tableTotal; ++i) {

@@ -8,8 +8,7 @@ COpenTypeManager::COpenTypeManager() = default;
 COpenTypeManager::~COpenTypeManager() { ReleaseFont(); }
 
 void COpenTypeManager::ReleaseFont() {
-  newImage.clear();
-  newImage.shrink_to_fit();
+  newImage.Release();
   patch.reset();
   COpenTypeFont::ReleaseFont();
 }

@@ -69,7 +69,7 @@ class COpenTypeManager : public COpenTypeFont {
   // `candidate` expects, as the search read them from the file.
   bool CarriesIdentityOf(const SearchCandidate& candidate) const;
 
-  std::vector<std::uint8_t> newImage;  // exists only while BuildNewFont runs
+  platform::ImageBuffer newImage;  // exists only while BuildNewFont runs
   std::uint32_t newFontSize = 0;
   std::unique_ptr<CMakeSabunData> patch;
   std::uint32_t expectedFileSum = 0;

@@ -115,15 +115,15 @@ bool COpenTypeFont::ReadFontIdentity(const std::string& path, std::uint32_t& rev
     if (take > budget) break;
     budget -= take;
     // A font of this one table: the offset table, its entry moved to just
-    // after the directory, and the bytes read.
-    std::vector<std::uint8_t> one(kOffsetTableSize + kDirectoryEntrySize + take);
+    // after the directory, the bytes read and the image's zero byte after them.
+    constexpr std::size_t kTableStart = kOffsetTableSize + kDirectoryEntrySize;
+    platform::ImageBuffer one;
+    if (!one.Allocate(kTableStart + take + 1)) return false;
     std::memcpy(one.data(), offsetTable.data(), kOffsetTableSize);
     std::memcpy(one.data() + kOffsetTableSize, entry, 8);
-    StoreU32(one.data() + kOffsetTableSize + 8, kOffsetTableSize + kDirectoryEntrySize);
+    StoreU32(one.data() + kOffsetTableSize + 8, kTableStart);
     StoreU32(one.data() + kOffsetTableSize + 12, take);
-    if (!reader.ReadAt(offset, std::span<std::uint8_t>(one).subspan(kOffsetTableSize + kDirectoryEntrySize))) {
-      return false;
-    }
+    if (!reader.ReadAt(offset, {one.data() + kTableStart, take})) return false;
     COpenTypeFont table;
     if (!table.LoadImage(std::move(one))) continue;
     if (isName) identity.nameFound = table.ReadFontName(0, identity.name);

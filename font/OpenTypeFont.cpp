@@ -41,8 +41,7 @@ COpenTypeFont::~COpenTypeFont() { ReleaseFont(); }
 void COpenTypeFont::ReleaseFont() {
   tablesByOffset.RemoveAll();
   tables.clear();
-  fileImage.clear();
-  fileImage.shrink_to_fit();
+  fileImage.Release();
   fileLength = 0;
   refusal.clear();
   file = platform::FileIdentity();
@@ -56,9 +55,20 @@ bool COpenTypeFont::LoadImage(std::vector<std::uint8_t> image) {
   if (image.empty() || image.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) {
     return false;
   }
-  fileLength = static_cast<std::int32_t>(image.size());
+  platform::ImageBuffer copy;
+  if (!copy.Allocate(image.size() + 1)) return false;
+  std::memcpy(copy.data(), image.data(), image.size());
+  return LoadImage(std::move(copy));
+}
+
+bool COpenTypeFont::LoadImage(platform::ImageBuffer&& image) {
+  ReleaseFont();
+  if (image.size() < 2 || image.size() - 1 > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1)) {
+    return false;
+  }
+  fileLength = static_cast<std::int32_t>(image.size() - 1);
   fileImage = std::move(image);
-  fileImage.push_back(0);
+  fileImage[static_cast<std::size_t>(fileLength)] = 0;
   return true;
 }
 
@@ -101,7 +111,7 @@ int COpenTypeFont::ReadFontFile(const platform::FileIdentity& identity, Progress
 
 int COpenTypeFont::ReadFontFrom(platform::FileReader& reader, const std::string& path, ProgressCallback progress,
                                 void* window, int fontCount, int fontIndex) {
-  std::vector<std::uint8_t> image;
+  platform::ImageBuffer image;
   if (reader.Size() > kLargestFontFile) {
     refusal = "it is larger than any font the updater revises";
     return result_code::kFailed;
@@ -110,16 +120,21 @@ int COpenTypeFont::ReadFontFrom(platform::FileReader& reader, const std::string&
     refusal = "it cannot be read";
     return result_code::kFailed;
   }
-  const int result = ReadFontImage(std::move(image), path, progress, window, fontCount, fontIndex);
+  const int result = ParseLoadedImage(LoadImage(std::move(image)), path, progress, window, fontCount, fontIndex);
   file = reader.Identity();
   return result;
 }
 
 int COpenTypeFont::ReadFontImage(std::vector<std::uint8_t> image, const std::string& path, ProgressCallback progress,
                                  void* window, int fontCount, int fontIndex) {
+  return ParseLoadedImage(LoadImage(std::move(image)), path, progress, window, fontCount, fontIndex);
+}
+
+int COpenTypeFont::ParseLoadedImage(bool loaded, const std::string& path, ProgressCallback progress, void* window,
+                                    int fontCount, int fontIndex) {
   const platform::SplitPathParts parts = platform::SplitPath(path);
   fileName = parts.baseName + parts.extension;
-  if (!LoadImage(std::move(image))) {
+  if (!loaded) {
     refusal = "it is empty or too large";
     return result_code::kFailed;
   }

@@ -14,6 +14,7 @@
 #include "font/Progress.h"
 #include "font/SortArray.h"
 #include "font/TagObject.h"
+#include "platform/ImageBuffer.h"
 #include "platform/ReachedFiles.h"
 
 // The largest file the program reads as a font. A CFF font holds at most
@@ -96,10 +97,10 @@ class COpenTypeFont : public COpenTypeObject {
   std::span<const std::uint8_t> Image() const { return {fileImage.data(), static_cast<std::size_t>(fileLength)}; }
 
   std::int32_t fileLength = 0;
-  std::vector<std::uint8_t> fileImage;  // fileLength + 1 bytes
-  std::string fileName;                 // base name and extension
-  platform::FileIdentity file;          // what the last read opened
-  std::string refusal;                  // why the last read refused the font; empty when it did not
+  platform::ImageBuffer fileImage;  // fileLength + 1 bytes
+  std::string fileName;             // base name and extension
+  platform::FileIdentity file;      // what the last read opened
+  std::string refusal;              // why the last read refused the font; empty when it did not
   COpenTypeHeader header;
   std::vector<std::unique_ptr<CTagObject>> tables;  // directory order; owns
   CSortArray<CTagObject> tablesByOffset;            // offset order; owns nothing
@@ -112,6 +113,12 @@ class COpenTypeFont : public COpenTypeObject {
   // zero byte. False (nothing kept) when it is empty or too large for the
   // file length's 32 bits.
   bool LoadImage(std::vector<std::uint8_t> image);
+  // The same with a buffer that holds the file's bytes and one byte more,
+  // which is zero: the buffer itself is kept.
+  bool LoadImage(platform::ImageBuffer&& image);
+  // ReadFontImage's checks and parse of the image just loaded.
+  int ParseLoadedImage(bool loaded, const std::string& path, ProgressCallback progress, void* window, int fontCount,
+                       int fontIndex);
   int ParseFontImage(const std::string& path, const std::string& baseName, ProgressCallback progress, void* window,
                      int fontCount, int fontIndex);
 };

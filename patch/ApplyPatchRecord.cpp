@@ -1,8 +1,10 @@
 // Rebuilding one table from its patch record.
 #include "patch/ApplyPatchRecord.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "font/FontWords.h"
 
@@ -43,32 +45,55 @@ bool SegmentsFit(const CTagObject& table, const CSabunTagObject& record, std::ui
   return true;
 }
 
+// The bytes [begin, end) of a table that one copy wrote.
+struct Written {
+  std::uint32_t begin;
+  std::uint32_t end;
+};
+
 // Copies `length` bytes to `dstOffset` of the table, as far as they fall in
 // its first `newLength` bytes: what a segment puts in the padding never
-// reaches the new file, whose padding is zero.
+// reaches the new file, whose padding is zero. Notes what it wrote.
 void CopyClipped(std::uint8_t* out, std::uint32_t newLength, std::uint32_t dstOffset, const std::uint8_t* from,
-                 std::uint32_t length) {
+                 std::uint32_t length, std::vector<Written>& written) {
   if (dstOffset >= newLength || length == 0) return;
   const std::uint32_t room = newLength - dstOffset;
-  std::memcpy(out + dstOffset, from, length < room ? length : room);
+  const std::uint32_t copied = length < room ? length : room;
+  std::memcpy(out + dstOffset, from, copied);
+  written.push_back({dstOffset, dstOffset + copied});
 }
 
-// Writes the new table into `out` (its newLength bytes, zero where nothing
-// is copied) and records the rebuilt form.
+// Zeroes the bytes of the table's first `newLength` that no copy wrote, and
+// only those: the table comes out the same whatever `out` held before.
+void ZeroUnwritten(std::uint8_t* out, std::uint32_t newLength, std::vector<Written>& written) {
+  std::sort(written.begin(), written.end(), [](const Written& a, const Written& b) { return a.begin < b.begin; });
+  std::uint32_t at = 0;
+  for (const Written& w : written) {
+    if (w.begin > at) std::memset(out + at, 0, w.begin - at);
+    at = std::max(at, w.end);
+  }
+  if (at < newLength) std::memset(out + at, 0, newLength - at);
+}
+
+// Writes the new table into `out` (every one of its newLength bytes, zero
+// where nothing is copied) and records the rebuilt form.
 void Rebuild(CTagObject& table, const CSabunTagObject& record, std::uint8_t* out) {
   const SabunRecord& fields = record.record;
   const std::uint32_t newLength = NewLength(table, record);
   const std::span<const std::uint8_t> installed = table.PaddedData();
+  std::vector<Written> written;
   if (record.hasDifference == 0) {
-    CopyClipped(out, newLength, 0, installed.data(), static_cast<std::uint32_t>(installed.size()));
+    CopyClipped(out, newLength, 0, installed.data(), static_cast<std::uint32_t>(installed.size()), written);
   } else {
+    written.reserve(record.oldSegments.GetSize() + record.newSegments.size());
     for (const COldTagObject* segment : record.oldSegments) {
-      CopyClipped(out, newLength, segment->dstOffset, installed.data() + segment->srcOffset, segment->length);
+      CopyClipped(out, newLength, segment->dstOffset, installed.data() + segment->srcOffset, segment->length, written);
     }
     for (const auto& segment : record.newSegments) {
-      CopyClipped(out, newLength, segment->dstOffset, segment->data.data(), segment->length);
+      CopyClipped(out, newLength, segment->dstOffset, segment->Bytes().data(), segment->length, written);
     }
   }
+  ZeroUnwritten(out, newLength, written);
   const std::uint64_t newPadded = (std::uint64_t{newLength} + 3) & ~std::uint64_t{3};
   table.directorySlot = fields.newIndex;
   table.dataOrder = fields.fileOrder;

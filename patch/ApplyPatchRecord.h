@@ -19,7 +19,8 @@
 int ApplyPatchRecord(CTagObject& table, const CSabunTagObject& record);
 
 // The same rebuild written straight into the new file's `image` at the
-// record's new offset (its newLength bytes must lie inside the image and be
-// zero): the rebuilt form without new data. 1 done; 0 refused as above, or
+// record's new offset (its newLength bytes must lie inside the image; every
+// one of them is written, whatever the image held there, and no other): the
+// rebuilt form without new data. 1 done; 0 refused as above, or
 // because the table does not fit in the image, and then nothing is written.
 int ApplyPatchRecordInto(CTagObject& table, const CSabunTagObject& record, std::span<std::uint8_t> image);

@@ -22,10 +22,9 @@ COldTagObject::COldTagObject(std::uint32_t srcOffset, std::uint32_t length, std:
   kind = kind_code::kOldSegment;
 }
 
-CNewTagObject::CNewTagObject(std::uint32_t dstOffset, std::uint32_t length, const std::uint8_t* bytes)
-    : dstOffset(dstOffset), length(length), data(std::size_t{length} + 1, 0) {
+CNewTagObject::CNewTagObject(std::uint32_t dstOffset, std::span<const std::uint8_t> bytes)
+    : dstOffset(dstOffset), length(static_cast<std::uint32_t>(bytes.size())), m_bytes(bytes) {
   kind = kind_code::kNewSegment;
-  if (length != 0) std::memcpy(data.data(), bytes, length);
 }
 
 CSabunTagObject::CSabunTagObject() { kind = kind_code::kPatchRecord; }
@@ -68,7 +67,7 @@ bool CSabunTagObject::ReadDifference(std::span<const std::uint8_t> block) {
       std::uint32_t dstOffset = 0, length = 0;
       std::span<const std::uint8_t> bytes;
       if (!reader.ReadU32(dstOffset) || !reader.ReadU32(length) || !reader.ReadSpan(length, bytes)) return false;
-      newSegments.push_back(std::make_unique<CNewTagObject>(dstOffset, length, bytes.data()));
+      newSegments.push_back(std::make_unique<CNewTagObject>(dstOffset, bytes));
     }
   }
   return true;
@@ -141,6 +140,8 @@ bool CMakeSabunData::LoadPatchBytes(std::span<const std::uint8_t> bytes) {
   }
 
   patchSize = static_cast<std::uint32_t>(bytes.size());
+  // With room for the zero after them, so that it does not move the bytes.
+  patchBytes.reserve(bytes.size() + 1);
   patchBytes.assign(bytes.begin(), bytes.end());
   patchBytes.push_back(0);
   const std::span<const std::uint8_t> patch(patchBytes.data(), patchSize);

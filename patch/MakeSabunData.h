@@ -24,16 +24,20 @@ class COldTagObject : public COpenTypeObject {
 };
 
 // One new segment: `length` bytes carried in the patch, written at
-// `dstOffset` of the new table. Owns a copy of its bytes (and a zero after).
+// `dstOffset` of the new table. Its bytes are the patch's own: they point
+// into the patchBytes of the CMakeSabunData that read it, which frees its
+// records before those bytes.
 class CNewTagObject : public COpenTypeObject {
  public:
-  CNewTagObject(std::uint32_t dstOffset, std::uint32_t length, const std::uint8_t* bytes);
+  CNewTagObject(std::uint32_t dstOffset, std::span<const std::uint8_t> bytes);
 
-  std::span<const std::uint8_t> Bytes() const { return {data.data(), length}; }
+  std::span<const std::uint8_t> Bytes() const { return m_bytes; }
 
   std::uint32_t dstOffset = 0;
   std::uint32_t length = 0;
-  std::vector<std::uint8_t> data;  // length + 1 bytes
+
+ private:
+  std::span<const std::uint8_t> m_bytes;
 };
 
 // The 18 stored fields of a table record.
@@ -57,6 +61,7 @@ class CSabunTagObject : public COpenTypeObject {
 
   // Reads the difference block at the start of `block` (which runs to the end
   // of the patch). False when a count, a segment or its bytes run past it.
+  // The new segments point into `block`, which must outlive them.
   bool ReadDifference(std::span<const std::uint8_t> block);
   // The bytes the difference block that was read takes in the patch (0
   // without one).

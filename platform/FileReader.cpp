@@ -1,6 +1,6 @@
 // Reading a file opened by FileReader, the same on every system: whole, with
 // a bound checked before anything is allocated, or piece by piece.
-#include <new>
+#include <memory>
 
 #include "platform/FileFaults.h"
 #include "platform/ReachedFiles.h"
@@ -12,33 +12,30 @@ bool FileReader::ReadInPieces(std::size_t pieceSize,
   if (pieceSize == 0 || !IsOpen()) return false;
   const Fault readFault = CheckFileFault(FileOp::Read, Identity().Path());
   if (readFault == Fault::Refuse) return false;
-  std::vector<std::uint8_t> piece(pieceSize);
+  // Not cleared: every piece is read into before it is used.
+  const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(pieceSize);
   for (std::uint64_t at = 0; at < Size();) {
     const std::uint64_t left = Size() - at;
     const std::size_t wanted = left < pieceSize ? static_cast<std::size_t>(left) : pieceSize;
-    if (!ReadAt(at, {piece.data(), wanted}) || readFault == Fault::PartWay) return false;
-    consume({piece.data(), wanted});
+    if (!ReadAt(at, {piece.get(), wanted}) || readFault == Fault::PartWay) return false;
+    consume({piece.get(), wanted});
     at += wanted;
   }
   return true;
 }
 
-bool FileReader::ReadWhole(std::vector<std::uint8_t>& bytes, std::uint64_t maxSize) {
-  bytes.clear();
-  if (!IsOpen() || Size() > maxSize || Size() >= bytes.max_size()) return false;
+bool FileReader::ReadWhole(ImageBuffer& bytes, std::uint64_t maxSize) {
+  bytes.Release();
+  if (!IsOpen() || Size() > maxSize || Size() >= static_cast<std::size_t>(-1)) return false;
   const Fault readFault = CheckFileFault(FileOp::Read, Identity().Path());
   if (readFault == Fault::Refuse) return false;
-  try {
-    // Room for the zero byte a font image gets after it, without a second buffer.
-    bytes.reserve(static_cast<std::size_t>(Size()) + 1);
-    bytes.resize(static_cast<std::size_t>(Size()));
-  } catch (const std::bad_alloc&) {
+  const auto size = static_cast<std::size_t>(Size());
+  if (!bytes.Allocate(size + 1)) return false;
+  if (!ReadAt(0, {bytes.data(), size}) || readFault == Fault::PartWay) {
+    bytes.Release();
     return false;
   }
-  if (!ReadAt(0, bytes) || readFault == Fault::PartWay) {
-    bytes.clear();
-    return false;
-  }
+  bytes[size] = 0;
   return true;
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ImageBuffer.h"
+
 namespace platform {
 
 // '\\' on Windows, '/' elsewhere.
@@ -79,6 +81,8 @@ namespace detail {
 bool IsReplacementOf(const std::string& fileName, const std::string& name);
 // ReadWholeFile without the fault hook.
 bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes);
+// The same into an image buffer of exactly the file's bytes.
+bool ReadFileUnhooked(const std::string& path, ImageBuffer& bytes);
 }  // namespace detail
 
 // The temporary folder, ending with a separator, at most 260 characters

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ImageBuffer.h"
+
 namespace platform {
 
 struct FileIdentity {
@@ -54,10 +56,10 @@ class FileReader {
   std::uint64_t Size() const;
   // Exactly `out.size()` bytes from `offset`; false when the file is shorter.
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);
-  // The whole file with one read (the fault hook's Read applies), with room
-  // for one byte more. False, before anything is allocated, when it is
-  // larger than `maxSize`.
-  bool ReadWhole(std::vector<std::uint8_t>& bytes, std::uint64_t maxSize);
+  // The whole file with one read (the fault hook's Read applies), followed
+  // by one zero byte: `bytes` holds Size() + 1 bytes. False, before anything
+  // is allocated, when it is larger than `maxSize`.
+  bool ReadWhole(ImageBuffer& bytes, std::uint64_t maxSize);
   // The whole file through one buffer of `pieceSize` bytes, as
   // ReadFileInPieces reads it (the fault hook's Read applies).
   bool ReadInPieces(std::size_t pieceSize, const std::function<void(std::span<const std::uint8_t>)>& consume);

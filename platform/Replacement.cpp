@@ -48,8 +48,9 @@ void RemoveReplacementLeftovers(const std::string& path) {
 }
 
 bool ReplaceFileFrom(const std::string& from, const std::string& path) {
-  std::vector<std::uint8_t> bytes;
-  // The source is read without the fault hook, as a copy reads its source.
+  // The source is read without the fault hook, as a copy reads its source,
+  // into a kept block: the revised font's, given back after its build.
+  ImageBuffer bytes;
   if (!detail::ReadFileUnhooked(from, bytes)) return false;
   return ReplaceFileInOneStep(path, bytes.data(), bytes.size());
 }
@@ -59,7 +60,7 @@ bool ReplaceFileFrom(const std::string& from, const std::string& path) {
 namespace platform {
 
 bool ReplaceReachedFileFrom(const std::string& from, FileIdentity& file) {
-  std::vector<std::uint8_t> bytes;
+  ImageBuffer bytes;
   if (!detail::ReadFileUnhooked(from, bytes)) return false;
   return ReplaceReachedFile(file, bytes.data(), bytes.size());
 }

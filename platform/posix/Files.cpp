@@ -8,11 +8,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "platform/FileBytes.h"
 #include "platform/FileFaults.h"
 #include "platform/ReachedFiles.h"
 #include "platform/posix/FileDescriptor.h"
@@ -76,8 +79,9 @@ int OpenForReplacing(const std::string& path) {
 // Reads a regular file whole. With `faults` the hook may refuse the open or
 // the read, or stop the read part-way; the copy's own read of its source
 // goes without, as CopyFileA's does.
-bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, bool faults) {
-  bytes.clear();
+template <typename Bytes>
+bool ReadRegularFile(const std::string& path, Bytes& bytes, bool faults) {
+  detail::Forget(bytes);
   if (faults && CheckFileFault(FileOp::Open, path) != Fault::None) return false;
   // O_NONBLOCK: a FIFO in a font's place must not hang the program; it is
   // refused below like anything else that is not a regular file.
@@ -87,16 +91,10 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   const Fault readFault = faults ? CheckFileFault(FileOp::Read, path) : Fault::None;
   if (readFault == Fault::Refuse) return false;
-  // A size the vector cannot take (a 32-bit host) would throw a length
-  // error, not bad_alloc, or be cut short by the cast.
-  if (info.st_size < 0 || static_cast<std::uintmax_t>(info.st_size) >= bytes.max_size()) return false;
-  try {
-    // Room for the zero byte a font image gets after it, without a second buffer.
-    bytes.reserve(static_cast<std::size_t>(info.st_size) + 1);
-    bytes.resize(static_cast<std::size_t>(info.st_size));
-  } catch (const std::bad_alloc&) {
-    return false;  // a file too large to hold is one that cannot be read
-  }
+  // A size that the cast would cut short cannot be held.
+  if (info.st_size < 0 || static_cast<std::uintmax_t>(info.st_size) >= SIZE_MAX ||
+      !detail::MakeRoom(bytes, static_cast<std::size_t>(info.st_size)))
+    return false;
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t got = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
@@ -105,7 +103,7 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
     done += static_cast<std::size_t>(got);
   }
   if (done != bytes.size() || readFault == Fault::PartWay) {
-    bytes.clear();
+    detail::Forget(bytes);
     return false;
   }
   return true;
@@ -126,19 +124,20 @@ bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) return false;
   const Fault readFault = CheckFileFault(FileOp::Read, path);
   if (readFault == Fault::Refuse) return false;
-  std::vector<std::uint8_t> piece(pieceSize);
+  // Not cleared: every piece is read into before it is used.
+  const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(pieceSize);
   std::uintmax_t left = static_cast<std::uintmax_t>(info.st_size);
   while (left > 0) {
     const std::size_t wanted = left < pieceSize ? static_cast<std::size_t>(left) : pieceSize;
     std::size_t done = 0;
     while (done < wanted) {
-      const ssize_t got = ::read(fd.Get(), piece.data() + done, wanted - done);
+      const ssize_t got = ::read(fd.Get(), piece.get() + done, wanted - done);
       if (got < 0 && errno == EINTR) continue;
       if (got <= 0) return false;  // shorter than it was
       done += static_cast<std::size_t>(got);
     }
     if (readFault == Fault::PartWay) return false;
-    consume({piece.data(), wanted});
+    consume({piece.get(), wanted});
     left -= wanted;
   }
   return true;
@@ -190,6 +189,7 @@ namespace detail {
 bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes) {
   return ReadRegularFile(path, bytes, false);
 }
+bool ReadFileUnhooked(const std::string& path, ImageBuffer& bytes) { return ReadRegularFile(path, bytes, false); }
 }  // namespace detail
 
 bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size) {

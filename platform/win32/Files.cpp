@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <new>
 
+#include "platform/FileBytes.h"
 #include "platform/FileFaults.h"
 #include "platform/System.h"
 #include "platform/win32/Handle.h"
@@ -42,8 +44,9 @@ bool WriteWithFaults(HANDLE file, const std::string& path, const std::uint8_t* d
 // Reads a file whole. With `faults` the hook may refuse the open or the
 // read, or stop the read part-way; the copy's own read of its source goes
 // without, as CopyFileA's does.
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, bool faults) {
-  bytes.clear();
+template <typename Bytes>
+bool ReadFileBytes(const std::string& path, Bytes& bytes, bool faults) {
+  detail::Forget(bytes);
   if (faults && CheckFileFault(FileOp::Open, path) != Fault::None) return false;
   // Others may keep the file open for reading and writing meanwhile (a font
   // in use by the system is still read).
@@ -57,19 +60,13 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, bo
   const Fault readFault = faults ? CheckFileFault(FileOp::Read, path) : Fault::None;
   if (readFault == Fault::Refuse) return false;
   const DWORD wanted = static_cast<DWORD>(size.QuadPart);
-  // Above 2 GB a 32-bit process cannot even ask for the buffer (the vector
-  // would throw a length error, not bad_alloc): such a file cannot be read.
-  if (wanted >= bytes.max_size()) return false;
-  try {
-    bytes.reserve(std::size_t{wanted} + 1);  // room for the zero byte a font image gets after it
-    bytes.resize(wanted);
-  } catch (const std::bad_alloc&) {
-    return false;  // a file too large to hold is one that cannot be read
-  }
+  // Above 2 GB a 32-bit process cannot even ask for the buffer: such a file
+  // cannot be read.
+  if (!detail::MakeRoom(bytes, wanted)) return false;
   DWORD got = 0;
   const bool ok = wanted == 0 || (::ReadFile(file.Get(), bytes.data(), wanted, &got, nullptr) != 0 && got == wanted);
   if (!ok || readFault == Fault::PartWay) {
-    bytes.clear();
+    detail::Forget(bytes);
     return false;
   }
   return true;
@@ -98,14 +95,15 @@ bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
   if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
   const Fault readFault = CheckFileFault(FileOp::Read, path);
   if (readFault == Fault::Refuse) return false;
-  std::vector<std::uint8_t> piece(pieceSize);
+  // Not cleared: every piece is read into before it is used.
+  const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(pieceSize);
   unsigned long long left = static_cast<unsigned long long>(size.QuadPart);
   while (left > 0) {
     const DWORD wanted = static_cast<DWORD>(left < pieceSize ? left : pieceSize);
     DWORD got = 0;
-    if (::ReadFile(file.Get(), piece.data(), wanted, &got, nullptr) == 0 || got != wanted) return false;
+    if (::ReadFile(file.Get(), piece.get(), wanted, &got, nullptr) == 0 || got != wanted) return false;
     if (readFault == Fault::PartWay) return false;
-    consume({piece.data(), wanted});
+    consume({piece.get(), wanted});
     left -= wanted;
   }
   return true;
@@ -154,6 +152,7 @@ namespace detail {
 bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes) {
   return ReadFileBytes(path, bytes, false);
 }
+bool ReadFileUnhooked(const std::string& path, ImageBuffer& bytes) { return ReadFileBytes(path, bytes, false); }
 }  // namespace detail
 
 namespace {

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <map>
 
 #include "engine/OpenTypeManager.h"
 #include "platform/Files.h"
+#include "platform/ImageBuffer.h"
 #include "platform/Resources.h"
 #include "tests/patch/PatchBytes.h"
 #include "tests/support/FontBuilder.h"
@@ -520,6 +522,48 @@ TEST_F(CraftedFontTest, NothingIsBuiltForAFontThatWasNotLoaded) {
   InstalledPatch installed(Patch());
   EXPECT_EQ(manager.BuildNewFont(m_path, kPatchNumber, m_temp, nullptr, nullptr, 1, 0), 1);
   EXPECT_TRUE(FolderIsEmpty(m_folder));
+}
+
+// ---------------------------------------------------------------------------
+// The demo's fonts revised one after another in one process, as a run revises
+// them: each image lands in a block that held other bytes.
+
+TEST(ReusedImageTest, ARevisionBuiltOverOtherBytesIsExactlyTheRevisedFont) {
+  // The two blocks a run keeps, filled with bytes that no byte the build
+  // leaves unwritten (padding, the tail) may keep.
+  platform::ReleaseKeptBlocks();
+  std::uintptr_t kept[2];
+  {
+    platform::ImageBuffer first, second;
+    ASSERT_TRUE(first.Allocate(std::size_t{1} << 20) && second.Allocate(std::size_t{1} << 20));
+    std::memset(first.data(), 0xA5, first.size());
+    std::memset(second.data(), 0x5A, second.size());
+    kept[0] = reinterpret_cast<std::uintptr_t>(first.data());
+    kept[1] = reinterpret_cast<std::uintptr_t>(second.data());
+  }
+  const std::string demo = test_support::SourcePath("resources/demo/");
+  const char* kFonts[] = {"TesselDemoSansJP-Regular", "TesselDemoSansJP-Bold", "TesselDemoSerifJP-Regular",
+                          "TesselDemoSerifJP-Bold"};
+  test_support::ScratchFolder folder;
+  // Twice round, the second time backwards: every font after the first is
+  // read and built in the blocks the font before it left.
+  for (int k = 0; k < 8; ++k) {
+    const int i = k < 4 ? k : 7 - k;
+    const std::string name = kFonts[i];
+    COpenTypeManager manager;
+    ASSERT_EQ(manager.ReadFontFile(demo + "installed/" + name + ".otf.installed", nullptr, nullptr, 1, 0), 0) << name;
+    const auto image = reinterpret_cast<std::uintptr_t>(manager.fileImage.data());
+    if (k == 0) {
+      EXPECT_TRUE(image == kept[0] || image == kept[1]) << "the font is read into a kept block";
+    }
+    const Bytes patch = test_support::ReadBytes(demo + "patches/" + std::to_string(2001 + i) + ".pa");
+    const std::string temp = folder.File(name + ".otf");
+    ASSERT_EQ(manager.BuildNewFontFromBytes(name + ".otf", patch, temp, nullptr, nullptr, 1, 0), 0) << name;
+    EXPECT_TRUE(test_support::ReadBytes(temp) == test_support::ReadBytes(demo + "revised/" + name + ".otf")) << name;
+    EXPECT_EQ(manager.VerifyFontFile(temp, manager.expectedFileSum), 0) << name;
+    platform::RemoveFile(temp);
+  }
+  platform::ReleaseKeptBlocks();
 }
 
 }  // namespace

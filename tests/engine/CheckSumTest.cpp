@@ -1,6 +1,7 @@
 // The head checksums of a revised font and the verification of the copy.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/OpenTypeManager.h"
@@ -45,7 +46,7 @@ std::vector<std::uint8_t> SmallFont() {
 // image itself carries.
 int Recalc(COpenTypeManager& manager, const std::vector<std::uint8_t>& image, ProgressRecorder* recorder,
            const std::string& path = "/fonts/Sample Font.otf", int fontCount = 1, int fontIndex = 0) {
-  manager.newImage = image;
+  manager.newImage.Assign(image);
   manager.newFontSize = static_cast<std::uint32_t>(image.size());
   return manager.RecalcCheckSum(path, LoadU32(image.data()), LoadU16(image.data() + 4), LoadU16(image.data() + 6),
                                 LoadU16(image.data() + 8), LoadU16(image.data() + 10),
@@ -74,7 +75,7 @@ TEST(RecalcCheckSum, RealFontsGetBackTheirOwnChecksums) {
     COpenTypeManager manager;
     ProgressRecorder recorder;
     ASSERT_EQ(Recalc(manager, built, &recorder), 0);
-    EXPECT_TRUE(manager.newImage == font) << "the image differs from the real font";
+    EXPECT_TRUE(std::ranges::equal(manager.newImage, font)) << "the image differs from the real font";
     EXPECT_EQ(recorder.Steps(), std::vector<int>{75});
   }
 }
@@ -85,7 +86,7 @@ TEST(RecalcCheckSum, HeadChecksumIsTakenWithAZeroAdjustment) {
   StoreU32(font.data() + head.offset + 8, 0xFFFFFFFF);
   COpenTypeManager manager;
   ASSERT_EQ(Recalc(manager, font, nullptr), 0);
-  const std::vector<std::uint8_t>& image = manager.newImage;
+  const platform::ImageBuffer& image = manager.newImage;
   std::vector<std::uint8_t> headBytes(font.begin() + head.offset, font.begin() + head.offset + 56);
   StoreU32(headBytes.data() + 8, 0);
   EXPECT_EQ(LoadU32(image.data() + head.entry + 4), CalcTableCheckSum(headBytes, head.length));
@@ -168,11 +169,11 @@ TEST(RecalcCheckSum, WithoutAHeadTableTheImageIsUnchanged) {
   COpenTypeManager manager;
   ProgressRecorder recorder;
   EXPECT_EQ(Recalc(manager, noHead, &recorder), 9);
-  EXPECT_TRUE(manager.newImage == noHead);
+  EXPECT_TRUE(std::ranges::equal(manager.newImage, noHead));
   EXPECT_EQ(recorder.Steps(), std::vector<int>{75}) << "the report is still made";
   recorder.stopAtStep = 75;
   EXPECT_EQ(Recalc(manager, noHead, &recorder), 6);
-  EXPECT_TRUE(manager.newImage == noHead);
+  EXPECT_TRUE(std::ranges::equal(manager.newImage, noHead));
   EXPECT_EQ(Recalc(manager, BuildFont({}), nullptr), 9);
 }
 
@@ -191,7 +192,7 @@ TEST(RecalcCheckSum, AHeadTableOutsideTheImageIsNoHeadTable) {
     StoreU32(bad.data() + head.entry + 12, length);
     COpenTypeManager manager;
     EXPECT_EQ(Recalc(manager, bad, nullptr), 9) << offset << "+" << length;
-    EXPECT_TRUE(manager.newImage == bad);
+    EXPECT_TRUE(std::ranges::equal(manager.newImage, bad));
   }
   // A head table that ends exactly at the end of the image, unpadded, is
   // inside: its missing padding counts as zero.
@@ -210,19 +211,19 @@ TEST(RecalcCheckSum, DirectoryEntriesPastTheImageAreNotRead) {
   // the second entry, found before the end.
   std::vector<std::uint8_t> font = SmallFont();
   COpenTypeManager manager;
-  manager.newImage = font;
+  manager.newImage.Assign(font);
   manager.newFontSize = static_cast<std::uint32_t>(font.size());
   EXPECT_EQ(manager.RecalcCheckSum("a.otf", 0x4F54544F, 0xFFFF, 0, 0, 0, nullptr, nullptr, 1, 0), 0);
   // Only the first entry is searched when the count says so.
-  manager.newImage = font;
+  manager.newImage.Assign(font);
   EXPECT_EQ(manager.RecalcCheckSum("a.otf", 0x4F54544F, 1, 0, 0, 0, nullptr, nullptr, 1, 0), 9);
-  EXPECT_TRUE(manager.newImage == font);
+  EXPECT_TRUE(std::ranges::equal(manager.newImage, font));
   // An image that ends inside the directory.
   std::vector<std::uint8_t> cut(font.begin(), font.begin() + 12 + 16 + 10);
-  manager.newImage = cut;
+  manager.newImage.Assign(cut);
   manager.newFontSize = static_cast<std::uint32_t>(cut.size());
   EXPECT_EQ(manager.RecalcCheckSum("a.otf", 0x4F54544F, 4, 0, 0, 0, nullptr, nullptr, 1, 0), 9);
-  EXPECT_TRUE(manager.newImage == cut);
+  EXPECT_TRUE(std::ranges::equal(manager.newImage, cut));
 }
 
 TEST(RecalcCheckSum, TheFirstHeadEntryIsUsed) {
@@ -238,10 +239,10 @@ TEST(RecalcCheckSum, TheFirstHeadEntryIsUsed) {
 
 TEST(OpenTypeManager, ReadingAFontReleasesTheUpdateState) {
   COpenTypeManager manager;
-  manager.newImage.assign(100, 1);
+  manager.newImage.Assign(std::vector<std::uint8_t>(100, 1));
   ASSERT_EQ(manager.ReadFontImage(SmallFont(), "a.otf", nullptr, nullptr, 1, 0), 0);
   EXPECT_TRUE(manager.newImage.empty());
-  manager.newImage.assign(100, 1);
+  manager.newImage.Assign(std::vector<std::uint8_t>(100, 1));
   std::uint32_t revision = 0;
   std::string name;
   EXPECT_TRUE(manager.ReadFontIdentityImage(SmallFont(), revision, name));
@@ -288,8 +289,10 @@ TEST_F(VerifyFontFile, TrailingBytesAreNotCounted) {
   font.insert(font.end(), {0x12, 0x34, 0x56});
   ASSERT_EQ(Recalc(m_manager, font, nullptr), 0);
   const std::uint32_t expected = SumFontWords(m_manager.newImage);
-  EXPECT_EQ(m_manager.VerifyFontFile(Write("built.otf", m_manager.newImage), expected), 0);
-  std::vector<std::uint8_t> copy = m_manager.newImage;
+  EXPECT_EQ(
+      m_manager.VerifyFontFile(Write("built.otf", {m_manager.newImage.begin(), m_manager.newImage.end()}), expected),
+      0);
+  std::vector<std::uint8_t> copy(m_manager.newImage.begin(), m_manager.newImage.end());
   copy[copy.size() - 1] = 0;
   copy[copy.size() - 3] = 0xFF;
   EXPECT_EQ(m_manager.VerifyFontFile(Write("copy.otf", copy), expected), 0);

@@ -3,6 +3,9 @@
 // outside a table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
+
 #include "font/OpenTypeFont.h"
 #include "patch/ApplyPatchRecord.h"
 #include "tests/patch/PatchBytes.h"
@@ -14,6 +17,10 @@ using test_patch::Diff;
 using test_patch::Keep;
 using test_patch::Record;
 
+// The blocks the records were read from: a record's new segments point into
+// its block, as into the patch the reader keeps.
+std::deque<std::vector<std::uint8_t>> g_blocks;
+
 // A record object as the reader makes it, from the fields and the block.
 std::unique_ptr<CSabunTagObject> MakeRecord(const Record& r) {
   auto record = std::make_unique<CSabunTagObject>();
@@ -21,7 +28,8 @@ std::unique_ptr<CSabunTagObject> MakeRecord(const Record& r) {
   std::memcpy(tag, r.tag.data(), 4);
   record->SetRecord(tag, r.newIndex, r.fileOrder, r.difference ? 1000 : 0, r.newLength, r.newOffset);
   if (r.difference) {
-    EXPECT_TRUE(record->ReadDifference(test_patch::Block(r)));
+    g_blocks.push_back(test_patch::Block(r));
+    EXPECT_TRUE(record->ReadDifference(g_blocks.back()));
   }
   return record;
 }
@@ -160,7 +168,16 @@ TEST_F(ApplyPatchRecordTest, SegmentsMayMoveRangesAndOverlap) {
   EXPECT_EQ(name.newData, expected);  // 18, 19 and the padding stay zero
   EXPECT_EQ(name.newLength, 31u);
   expected.pop_back();
-  EXPECT_EQ(name.newCheckSum, WordSum(expected));
+  const std::uint32_t sum = WordSum(expected);
+  EXPECT_EQ(name.newCheckSum, sum);
+  // Written into an image that holds other bytes, as a reused one does: the
+  // same 31 bytes at the new offset, 18 and 19 zeroed, nothing else touched.
+  std::vector<std::uint8_t> image(140, 0xEE);
+  ASSERT_EQ(ApplyPatchRecordInto(name, *record, image), 1);
+  expected.resize(31);
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.begin() + 100));
+  EXPECT_EQ(std::count(image.begin(), image.end(), 0xEE), 140 - 31);
+  EXPECT_EQ(name.newCheckSum, sum);
 }
 
 TEST_F(ApplyPatchRecordTest, ABlockWithoutSegmentsGivesZeros) {

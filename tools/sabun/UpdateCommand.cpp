@@ -14,6 +14,7 @@
 #include "app/StringTable.h"
 #include "engine/OpenTypeManager.h"
 #include "font/ResultCode.h"
+#include "platform/ImageBuffer.h"
 #include "platform/Runtime.h"
 #include "platform/Text.h"
 #include "search/FolderCheckCtrl.h"
@@ -113,6 +114,8 @@ int RunUpdateCommand(const UpdateOptions& options) {
     std::fflush(stdout);
     if (status == 0) status = code;
   }
+  // The fonts reused the blocks of the images before them; the run is over.
+  platform::ReleaseKeptBlocks();
   return status;
 }
 
