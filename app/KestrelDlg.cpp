@@ -14,6 +14,7 @@
 #include "font/ResultCode.h"
 #include "patch/ResFileCtrl.h"
 #include "platform/Files.h"
+#include "platform/ImageBuffer.h"
 #include "platform/ReachedFiles.h"
 #include "platform/System.h"
 #include "platform/Text.h"
@@ -114,6 +115,8 @@ void CKestrelDlg::OnExecute() {
     }
     progress.DestroyWindow();
   }
+  // The font images' memory was kept from font to font; the run is over.
+  platform::ReleaseKeptBlocks();
   m_runCode = code;
 
   platform::SystemActions& system = platform::CurrentSystemActions();

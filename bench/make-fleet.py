@@ -63,7 +63,8 @@ def redraw(font, seed):
         charstring.decompile()
         for i, token in enumerate(charstring.program):
             if token in ("rmoveto", "hmoveto", "vmoveto"):
-                charstring.program[i - 1] += 12
+                if i > 0 and isinstance(charstring.program[i - 1], (int, float)):
+                    charstring.program[i - 1] += 12
                 break
 
 
