@@ -12,10 +12,10 @@ page faults (pages the command touched fresh: the kernel's cost of its
 memory) beside it. Standard library only."""
 import os
 import shutil
-import statistics
 import subprocess
 import sys
-import time
+
+from timing import median_run
 
 SABUN, PAIRS, WORK = sys.argv[1], sys.argv[2], sys.argv[3]
 RUNS = int(sys.argv[4]) if len(sys.argv) > 4 else 5
@@ -25,22 +25,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 def run(command, setup=None, runs=None):
     """Median wall seconds, the largest peak resident set (MB) and the median
     minor page faults of `command`."""
-    times, peaks, faults = [], [], []
-    runs = RUNS if runs is None else runs
-    for i in range(runs + 1):
-        if setup:
-            setup()
-        start = time.perf_counter()
-        child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        _, status, usage = os.wait4(child.pid, 0)
-        elapsed = time.perf_counter() - start
-        if os.waitstatus_to_exitcode(status) not in (0, 1):
-            sys.exit("failed: %s" % " ".join(command))
-        if i > 0:
-            times.append(elapsed)
-            peaks.append(usage.ru_maxrss / 1024)
-            faults.append(usage.ru_minflt)
-    return statistics.median(times), max(peaks), statistics.median(faults)
+    milliseconds, peak, faults = median_run(command, setup, RUNS if runs is None else runs)
+    return milliseconds / 1000, peak, faults
 
 
 def once(command):
@@ -92,7 +78,7 @@ for pair in pairs:
     others = {name: run(command) for name, command in apply.items()}
     fastest = min(others.items(), key=lambda item: item[1][0])
     row("apply %s" % pair, ours, (fastest[1], fastest[0]), 1.0)
-    row("apply %s" % pair, ours, (run(["cp", old, out]), "cp"), 2.0)
+    row("apply %s" % pair, ours, (run(["cp", old, out]), "cp"), 3.0)
     sizes = {tool: os.path.getsize(path) for tool, path in patches.items()}
     rows.append(("patch size %s" % pair, "%d KB" % (sizes["sabun"] // 1024), "", "", "xdelta3 / bsdiff / zstd",
                  "%d / %d / %d KB" % (sizes["xdelta3"] // 1024, sizes["bspatch"] // 1024, sizes["zstd"] // 1024), "",
