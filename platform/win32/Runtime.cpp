@@ -1,8 +1,9 @@
 // Time, random numbers, sleeping and the window message queue on Windows.
 #include "platform/Runtime.h"
 
-#include <timeapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <timeapi.h>
 
 #include <cstdlib>
 #include <ctime>
