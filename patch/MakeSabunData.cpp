@@ -113,7 +113,10 @@ bool CMakeSabunData::LoadPatchResource(std::uint16_t resourceNumber) {
     refusal = "the program carries no patch " + std::to_string(resourceNumber);
     return false;
   }
-  return LoadPatchBytes({resource.data, resource.size});
+  const bool loaded = LoadPatchBytes({resource.data, resource.size});
+  // The patch is copied: the executable's pages of it are not needed again.
+  platform::SetAsideOwnResources();
+  return loaded;
 }
 
 bool CMakeSabunData::LoadPatchBytes(std::span<const std::uint8_t> bytes) {

@@ -5,6 +5,7 @@
 namespace platform {
 
 bool LoadExecutableResource(const char* type, std::uint16_t number, ResourceBytes& out);
+void SetAsideExecutableResources();
 
 namespace {
 const ResourceSource*& InstalledSource() {
@@ -23,6 +24,10 @@ bool LoadOwnResource(const char* type, std::uint16_t number, ResourceBytes& out)
   if (!ok || found.data == nullptr || found.size == 0) return false;
   out = found;
   return true;
+}
+
+void SetAsideOwnResources() {
+  if (InstalledSource() == nullptr) SetAsideExecutableResources();
 }
 
 void MemoryResources::Add(const std::string& type, std::uint16_t number, std::vector<std::uint8_t> bytes) {

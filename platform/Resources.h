@@ -22,6 +22,14 @@ struct ResourceBytes {
 // of the installed source).
 bool LoadOwnResource(const char* type, std::uint16_t number, ResourceBytes& out);
 
+// Lets the pages of the executable's blocks that have been read (patches
+// copied, patch headers looked at, and the pages the system read ahead
+// around them) leave the program's memory: they are the executable's own,
+// and come back from it should they be read again. Without it, a run of
+// hundreds of fonts would end holding every patch it carries. Blocks of an
+// installed source are left as they are.
+void SetAsideOwnResources();
+
 // Another place to take the blocks from. The tools install an update data
 // folder's files as one; tests install crafted blocks.
 class ResourceSource {

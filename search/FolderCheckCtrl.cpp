@@ -96,6 +96,8 @@ bool CFolderCheckCtrl::CollectCandidates() {
     candidates.push_back(std::move(candidate));
   }
   downloadNames = ReadDownloadNames();
+  // Every patch has been looked at; only one at a time is needed later.
+  platform::SetAsideOwnResources();
   return true;
 }
 
