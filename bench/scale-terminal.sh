@@ -59,7 +59,7 @@ for d in /tmp /root /home /work /opt /srv /mnt /media; do
   [ -d "\$d" ] && mount -t tmpfs tessel-hidden "\$d"
 done
 date +%s.%N >"$scratch/launched"
-HOME=/root LANG=C.UTF-8 /usr/bin/time -f 'PEAK=%M MINFLT=%R' -o "$scratch/time.txt" "$scratch/bin/tessel_202310"
+HOME=/root LANG=C.UTF-8 /usr/bin/time -f 'PEAK=%M MINFLT=%R USER=%U SYS=%S' -o "$scratch/time.txt" "$scratch/bin/tessel_202310"
 echo "EXIT=\$?"
 sleep 600
 INNER
@@ -111,7 +111,7 @@ keys Escape
 wait_for "EXIT=" 60 0.1
 grep -qF "EXIT=0" <<<"$screen" || fail "the updater did not end with status 0"
 screen=""
-read -r peak minflt < <(sed -n 's/.*PEAK=\([0-9]*\) MINFLT=\([0-9]*\).*/\1 \2/p' "$scratch/time.txt")
+read -r peak minflt user sys < <(sed -n 's/.*PEAK=\([0-9]*\) MINFLT=\([0-9]*\) USER=\([0-9.]*\) SYS=\([0-9.]*\).*/\1 \2 \3 \4/p' "$scratch/time.txt")
 
 same=0
 for f in "$scratch"/fonts/*.otf; do
@@ -123,4 +123,5 @@ echo "search=$(elapsed "$shown" "$listed")"
 echo "run=$(elapsed "$listed" "$ended")"
 echo "peak_kb=$peak"
 echo "minflt=$minflt"
+echo "cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')"
 echo "fonts=$count"
