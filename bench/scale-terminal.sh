@@ -13,7 +13,8 @@
 # Prints key=value lines: start (seconds from the start of the program to
 # its start dialog), search (次へ to the font list), run (実行 to the end
 # message), peak_kb and minflt (the updater's peak resident memory and minor
-# faults), fonts (how many were revised). The screens go to OUT. With
+# faults), cpu (its user and system time, seconds), fonts (how many were
+# revised). The screens go to OUT. With
 # --start the program is stopped at its start dialog (中止, はい), and only
 # start is printed.
 set -uo pipefail

@@ -186,7 +186,9 @@ def measure_runs(updaters, fonts, count, largest, old, new):
     # The whole run in the terminal face, driven in tmux.
     out = subprocess.run(["bash", os.path.join(HERE, "scale-terminal.sh"), updaters["linux-app", "scale"], old, new,
                           os.path.join(OUT, "screens")], check=True, capture_output=True, text=True).stdout
-    whole_run("terminal", key_values(out))
+    terminal = key_values(out)
+    whole_run("terminal", terminal)
+    row("terminal: the updater's processor time", "%s s" % terminal["cpu"])
 
     # The shipped build under Wine (the 64-bit one where this kernel cannot
     # run 32-bit programs).
