@@ -8,6 +8,7 @@
 // system: the update list's lines and the paths already converted.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class CKestrelDlg;
@@ -24,6 +25,16 @@ struct ProgressView {
   std::string stepText;     // 1010
   std::string line1;        // 1012
   std::string line2;        // 1011
+};
+
+// One found font as the run left it.
+struct FontRecord {
+  std::string path;               // in the program's own text
+  std::uint32_t oldRevision = 0;  // the installed font's head.fontRevision
+  std::uint32_t newRevision = 0;  // the revised font's, 0 when it was not built
+  bool attempted = false;         // false: the run ended before this font
+  int code = 0;                   // the font's result code, when attempted
+  bool atRestart = false;         // revised, its replacement left to the restart
 };
 
 class CFace {
@@ -71,4 +82,9 @@ class CFace {
   virtual void PumpMessages() = 0;
   // The flow's pauses.
   virtual void Sleep(unsigned milliseconds) = 0;
+
+  // Every found font once the run is over, in list order. A face that
+  // keeps a record of the run writes it; the dialogs show the end message
+  // instead.
+  virtual void RecordFont(const FontRecord& record) { (void)record; }
 };

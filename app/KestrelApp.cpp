@@ -9,28 +9,24 @@ CKestrelApp::CKestrelApp() = default;
 
 CKestrelApp::~CKestrelApp() { ExitInstance(); }
 
-int CKestrelApp::TakeInstanceLock() {
-  if (m_instanceMutex != nullptr) return 0;
+RunOutcome CKestrelApp::TakeInstanceLock() {
+  if (m_instanceMutex != nullptr) return RunOutcome::kRevised;
   m_instanceMutex = std::make_unique<platform::SingleInstanceLock>(platform::ExecutableBaseName() + ".EXE");
   // A second copy ends at once, with no window; the first is not disturbed.
-  // Its status says why it did not run, so that the face can tell the user.
+  // Its outcome says why it did not run, so that the face can tell the user.
   if (m_instanceMutex->AnotherCopyRunning() || m_instanceMutex->Refused()) {
-    const int status = m_instanceMutex->Refused() ? kLockRefusedStatus : kAnotherCopyStatus;
+    const RunOutcome outcome = m_instanceMutex->Refused() ? RunOutcome::kLockRefused : RunOutcome::kAnotherCopy;
     m_instanceMutex.reset();
-    return status;
+    return outcome;
   }
-  return 0;
+  return RunOutcome::kRevised;
 }
 
-int CKestrelApp::InitInstance(CFace& face) {
-  if (const int status = TakeInstanceLock(); status != 0) return status;
-  int runCode = -1;
-  {
-    CKestrelDlg dialog(face);
-    face.RunMainDialog(dialog);
-    runCode = dialog.RunCode();
-  }
-  return runCode == 0 ? 0 : 1;
+RunOutcome CKestrelApp::InitInstance(CFace& face) {
+  if (const RunOutcome locked = TakeInstanceLock(); locked != RunOutcome::kRevised) return locked;
+  CKestrelDlg dialog(face);
+  face.RunMainDialog(dialog);
+  return dialog.Outcome();
 }
 
 void CKestrelApp::ExitInstance() { m_instanceMutex.reset(); }

@@ -1,6 +1,8 @@
 // The main dialog's flow, from the update list check to the restart offer.
 #include "app/KestrelDlg.h"
 
+#include <vector>
+
 #include "app/DialogResult.h"
 #include "app/Environment.h"
 #include "app/Face.h"
@@ -50,24 +52,28 @@ void CKestrelDlg::OnInitDialog() {
   const CResFileCtrl* list = CResFileCtrl::GetUpdateList();
   if (list->maxNum == 0 || list->count == 0 || list->maxNum != list->count) {
     // The dialog opens with an empty list; 実行 then finds nothing to revise.
+    m_failedBeforeRun = true;
     ShowMessage<COKDialog>(string_id::kPatchListFailed);
     return;
   }
   CFolderCheckCtrl* search = GetFolderCheckCtrl();
 
   if (!EnvironmentAllowsRun(CheckEnvironment())) {
+    m_failedBeforeRun = true;
     EndDialog(kIdCancel);
     return;
   }
 
   CStartDialog start(m_face);
   if (start.DoModal() == kIdCancel) {
+    m_stoppedBeforeRun = true;
     EndDialog(kIdCancel);
     return;
   }
 
   m_face.InsertFontListColumn();
   if (search->candidates.empty()) {
+    m_failedBeforeRun = true;
     ShowMessage<COKDialog>(string_id::kNoSourceFonts);
     EndDialog(kIdCancel);
     return;
@@ -78,6 +84,8 @@ void CKestrelDlg::OnInitDialog() {
   // A stopped search keeps the fonts it found so far.
   search->SearchFonts(CWaitDialog::SearchCallback, &wait);
   if (search->foundFonts.empty()) {
+    // A search the user stopped has not shown that nothing needs revising.
+    (wait.StopConfirmed() ? m_stoppedBeforeRun : m_nothingFound) = true;
     wait.DestroyWindow();
     ShowMessage<COKDialog>(string_id::kNoFontFound);
     EndDialog(kIdCancel);
@@ -101,12 +109,27 @@ void CKestrelDlg::OnExecute() {
 
   int code = result_code::kRevised;
   const FoundFont* failed = nullptr;
+  std::vector<FontRecord> records(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const FoundFont* found = search->GetFoundFont(static_cast<std::size_t>(i));
+    records[static_cast<std::size_t>(i)].path = platform::PathToProgramText(found->path);
+    records[static_cast<std::size_t>(i)].oldRevision = found->expectedRevision;
+  }
   {
     CProgressDialog progress(m_face);
     progress.Create();
     for (int i = 0; i < count; ++i) {
       const FoundFont* found = search->GetFoundFont(static_cast<std::size_t>(i));
-      if (found->skipFlag == 0) code = UpdateFont(*found, &progress, count, i);
+      FontRecord& record = records[static_cast<std::size_t>(i)];
+      if (found->skipFlag == 0) {
+        m_lastNewRevision = 0;
+        m_lastAtRestart = false;
+        code = UpdateFont(*found, &progress, count, i);
+        record.attempted = true;
+        record.code = code;
+        record.newRevision = m_lastNewRevision;
+        record.atRestart = m_lastAtRestart;
+      }
       if (code != result_code::kRevised) {
         failed = found;
         break;
@@ -115,6 +138,7 @@ void CKestrelDlg::OnExecute() {
     }
     progress.DestroyWindow();
   }
+  for (const FontRecord& record : records) m_face.RecordFont(record);
   // The font images' memory was kept from font to font; the run is over.
   platform::ReleaseKeptBlocks();
   m_runCode = code;
@@ -137,7 +161,21 @@ void CKestrelDlg::OnExecute() {
 }
 
 void CKestrelDlg::OnAbort() {
-  if (ShowMessage<CMessageDialog>(string_id::kConfirmStopRevision) == kIdOk) EndDialog(kIdCancel);
+  if (ShowMessage<CMessageDialog>(string_id::kConfirmStopRevision) == kIdOk) {
+    m_stoppedBeforeRun = true;
+    EndDialog(kIdCancel);
+  }
+}
+
+RunOutcome CKestrelDlg::Outcome() const {
+  if (m_runCode == result_code::kRevised) return RunOutcome::kRevised;
+  if (m_runCode == result_code::kStopped) return RunOutcome::kStopped;
+  // A failure comes first: a list that could not be read and was then
+  // closed is a failure, not the user's stop.
+  if (m_runCode > 0 || m_failedBeforeRun) return RunOutcome::kFailed;
+  if (m_stoppedBeforeRun) return RunOutcome::kStopped;
+  if (m_nothingFound) return RunOutcome::kNothingToRevise;
+  return RunOutcome::kFailed;
 }
 
 bool CKestrelDlg::OnSysCommand(unsigned id) {
@@ -167,6 +205,9 @@ int CKestrelDlg::RestartSystem() {
 
 int CKestrelDlg::UpdateFont(const FoundFont& found, void* progressWindow, int fontCount, int fontIndex) {
   COpenTypeManager manager;
-  return manager.UpdateFont(found.path, found.expectedRevision, CProgressDialog::ProgressCallback, progressWindow,
-                            fontCount, fontIndex);
+  const int code = manager.UpdateFont(found.path, found.expectedRevision, CProgressDialog::ProgressCallback,
+                                      progressWindow, fontCount, fontIndex);
+  m_lastNewRevision = manager.newRevision;
+  m_lastAtRestart = manager.replacedAtRestart;
+  return code;
 }

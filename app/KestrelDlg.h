@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/RunOutcome.h"
+
 class CFace;
 struct FoundFont;
 
@@ -43,10 +45,17 @@ class CKestrelDlg {
   // The code of the update run: -1 before 実行 started one, else 0 when every
   // font was revised or the first non-zero code.
   int RunCode() const { return m_runCode; }
+  // How the dialog ended: revised, nothing to revise, stopped, failed.
+  RunOutcome Outcome() const;
 
  protected:
   // One font of the run (COpenTypeManager::UpdateFont); tests stand in here.
+  // Leaves the revised font's revision, and whether it waits for the
+  // restart, in m_lastNewRevision and m_lastAtRestart.
   virtual int UpdateFont(const FoundFont& found, void* progressWindow, int fontCount, int fontIndex);
+
+  std::uint32_t m_lastNewRevision = 0;
+  bool m_lastAtRestart = false;
 
  private:
   void EndDialog(int result);
@@ -59,4 +68,9 @@ class CKestrelDlg {
   bool m_running = false;
   int m_result = 0;
   int m_runCode = -1;
+  // Set where the dialog learns how the run ends without an update run:
+  // a failure before the list, a stop, or no font found.
+  bool m_failedBeforeRun = false;
+  bool m_stoppedBeforeRun = false;
+  bool m_nothingFound = false;
 };

@@ -28,6 +28,9 @@ class CWaitDialog {
   // The font search's callback; `window` is the CWaitDialog.
   static int SearchCallback(const char* text, void* window);
 
+  // Whether the user confirmed a stop of the search.
+  bool StopConfirmed() const { return m_stopConfirmed; }
+
   std::string currentLine;  // control 1077
   int stopFlag = 0;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/OpenTypeManager.h"
+#include "font/BigEndian.h"
 #include "font/ByteWriter.h"
 #include "font/FontWords.h"
 #include "font/ResultCode.h"
@@ -170,6 +171,9 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
       RecalcCheckSum(fontPath, header.sfntVersion, header.numTables, header.searchRange, header.entrySelector,
                      header.rangeShift, progress, window, fontCount, fontIndex);
   if (recalculated != 0) return recalculated;
+  // The revision the revised font carries, for the run's record.
+  if (const CTagObject* head = FindTagObject("head"); head != nullptr && head->newLength >= 8)
+    newRevision = LoadU32(image + head->newOffset + 4);
 
   // A stop asked for here comes too late to spare the write: the file is
   // still written and the caller discards it.

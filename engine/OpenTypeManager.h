@@ -34,6 +34,12 @@ class COpenTypeManager : public COpenTypeFont {
   // 6 stopped; 10 the replacement failed (the installed font untouched);
   // 12 the revised font cannot be read back; 13 its sum differs (with 12 and
   // 13 the installed font is put back in one step).
+  //
+  // A font Windows still holds (another session has it loaded) in a folder
+  // only administrators can write is revised at the next restart: the
+  // revised font is written beside it, read back and verified there, and
+  // its replacement scheduled; 0, with replacedAtRestart set. Elsewhere a
+  // held font gives 10, as any refused replacement does.
   int UpdateFont(const std::string& fontPath, std::uint32_t expectedRevision, ProgressCallback progress, void* window,
                  int fontCount, int fontIndex);
 
@@ -73,9 +79,14 @@ class COpenTypeManager : public COpenTypeFont {
   std::uint32_t newFontSize = 0;
   std::unique_ptr<CMakeSabunData> patch;
   std::uint32_t expectedFileSum = 0;
-  bool tempFileWritten = false;  // BuildNewFont created the temporary file
+  bool tempFileWritten = false;    // BuildNewFont created the temporary file
+  std::uint32_t newRevision = 0;   // the revised font's head.fontRevision, once built
+  bool replacedAtRestart = false;  // UpdateFont left the revised font for the restart
 
  private:
+  // The revised font `waiting`, kept beside the held `installed` font,
+  // verified and scheduled to replace it at the restart: 0, or 10, 12, 13.
+  int ScheduleForRestart(const platform::FileIdentity& waiting, const platform::FileIdentity& installed);
   // The build, with the patch loaded by `loadPatch` (false: 7).
   int BuildNewFontWith(const std::string& fontPath, const std::function<bool(CMakeSabunData&)>& loadPatch,
                        const std::string& tempPath, ProgressCallback progress, void* window, int fontCount,

@@ -49,8 +49,26 @@ bool COpenTypeManager::CarriesIdentityOf(const SearchCandidate& candidate) const
   return FindIdentity(revision, name) && revision == candidate.expectedRevision && name == candidate.fontName;
 }
 
+// The revised font waits beside the installed one, which Windows holds: it
+// is verified there as a replaced font is, then its replacement is left to
+// the restart. Whatever fails, it does not stay, and the installed font is
+// untouched.
+int COpenTypeManager::ScheduleForRestart(const platform::FileIdentity& waiting,
+                                         const platform::FileIdentity& installed) {
+  int result = VerifyFontFile(waiting, expectedFileSum);
+  if (result == 0 && !platform::ReplaceAtRestart(waiting, installed)) result = result_code::kReplaceFailed;
+  if (result != 0) {
+    platform::RemoveReachedFile(waiting);
+    return result;
+  }
+  replacedAtRestart = true;
+  return result_code::kRevised;
+}
+
 int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expectedRevision, ProgressCallback progress,
                                  void* window, int fontCount, int fontIndex) {
+  newRevision = 0;
+  replacedAtRestart = false;
   // A font the search found is read only as the file the search read.
   const FoundFont* found = FindFoundFont(fontPath, expectedRevision);
   const int read = found != nullptr && found->file.known
@@ -82,11 +100,16 @@ int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expe
     // A run killed while a font was put in place leaves a file beside it.
     platform::FileIdentity installed = file;
     platform::RemoveReplacementLeftovers(installed);
-    if (!platform::ReplaceReachedFileFrom(tempPath, installed)) {
-      // The installed font is untouched: the replacement is one step. A
-      // font that is no longer the file read (its folder or itself swapped
-      // meanwhile) is a font that cannot be read, as at the start.
-      result = platform::IsStillReached(file) ? result_code::kReplaceFailed : result_code::kFailed;
+    platform::FileIdentity waiting;
+    if (!platform::ReplaceReachedFileFrom(tempPath, installed, &waiting)) {
+      if (waiting.known) {
+        result = ScheduleForRestart(waiting, installed);
+      } else {
+        // The installed font is untouched: the replacement is one step. A
+        // font that is no longer the file read (its folder or itself swapped
+        // meanwhile) is a font that cannot be read, as at the start.
+        result = platform::IsStillReached(file) ? result_code::kReplaceFailed : result_code::kFailed;
+      }
     } else {
       // The copy has happened: a stop asked for here changes nothing.
       ReportStep(progress, window, OverallPercentFloat(fontIndex, fontCount, 100), 100, fontPath,

@@ -44,3 +44,16 @@ bool CTagHeadObject::ParseHeadTable(std::span<const std::uint8_t> image) {
   if (!reader.Contains(offset, length)) return false;
   return headInfo.ParseHeadTable(image.subspan(offset, length));
 }
+
+std::string FormatRevision(std::uint32_t fontRevision) {
+  std::uint32_t whole = fontRevision >> 16;
+  std::uint32_t thousandths = ((fontRevision & 0xFFFFu) * 1000u + 0x8000u) >> 16;
+  if (thousandths == 1000) {
+    ++whole;
+    thousandths = 0;
+  }
+  std::string text = std::to_string(whole) + ".";
+  if (thousandths < 100) text += '0';
+  if (thousandths < 10) text += '0';
+  return text + std::to_string(thousandths);
+}

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "font/OpenTypeObject.h"
 #include "font/TagObject.h"
@@ -51,3 +52,7 @@ class CTagHeadObject : public CTagObject {
 
   CHeadInfoObject headInfo;
 };
+
+// A head.fontRevision (16.16 fixed point) as fonts show it: "1.010", "2.003",
+// the fraction rounded to three decimals.
+std::string FormatRevision(std::uint32_t fontRevision);

@@ -84,10 +84,35 @@ bool IsStillReached(const FileIdentity& file);
 // folder the search saw. False, with nothing changed, when the folder or
 // the file is no longer the one recorded or the file is read-only. On
 // success `file` names the revised file.
-bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size);
+//
+// Windows holds a font that a session has loaded until the restart, and the
+// session's own release frees only its own load. When `waiting` is given,
+// the file stays in use after that release, and only administrators can
+// write its folder (OnlyAdministratorsWrite), the new file beside it is kept
+// and `waiting` names it (false is returned, the installed file untouched):
+// the caller verifies it and hands it to ReplaceAtRestart, or removes it.
+// Never on Linux, where a rename over a font in use always succeeds.
+bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size,
+                        FileIdentity* waiting = nullptr);
 
 // The same with the bytes of the file `from` (read as CopyFileA reads its source).
-bool ReplaceReachedFileFrom(const std::string& from, FileIdentity& file);
+bool ReplaceReachedFileFrom(const std::string& from, FileIdentity& file, FileIdentity* waiting = nullptr);
+
+// Schedules `waiting`, a file ReplaceReachedFile kept beside `installed`, to
+// replace it at the next restart (MoveFileExW with
+// MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING), when both are
+// still the files recorded. False otherwise, and always on Linux.
+bool ReplaceAtRestart(const FileIdentity& waiting, const FileIdentity& installed);
+
+// Whether no one but administrators (root, SYSTEM) can write the folder the
+// search saw `file` in, decided from that recorded folder and never from
+// its path. Linux: the folder and every folder above it owned by root and
+// writable by no group or other user (the sticky /tmp counts as writable).
+// Windows: the system font folder (FOLDERID_Fonts, by its volume and file
+// index), or a folder whose security descriptor, and those of the folders
+// above it, let no one else add, delete or rename files there or change
+// who may. False when anything cannot be read: when in doubt, users can.
+bool OnlyAdministratorsWrite(const FileIdentity& file);
 
 // Deletes the file `file` names when it is still that file, reached
 // without a link, and not read-only; false otherwise (nothing deleted).

@@ -59,10 +59,10 @@ bool ReplaceFileFrom(const std::string& from, const std::string& path) {
 
 namespace platform {
 
-bool ReplaceReachedFileFrom(const std::string& from, FileIdentity& file) {
+bool ReplaceReachedFileFrom(const std::string& from, FileIdentity& file, FileIdentity* waiting) {
   ImageBuffer bytes;
   if (!detail::ReadFileUnhooked(from, bytes)) return false;
-  return ReplaceReachedFile(file, bytes.data(), bytes.size());
+  return ReplaceReachedFile(file, bytes.data(), bytes.size(), waiting);
 }
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <new>
+#include <utility>
 
 #include "platform/FileFaults.h"
 #include "platform/Files.h"
@@ -158,7 +159,9 @@ bool LookUpFile(const std::string& path, FileIdentity& file) {
 // installed font's owner and bits through its own descriptor, and renamed
 // over the font within it. No path is resolved again, so no link swapped in
 // meanwhile can send a step elsewhere.
-bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size) {
+// A rename over a font in use always succeeds here: nothing ever waits for
+// a restart, so `waiting` is left as it is.
+bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size, FileIdentity* /*waiting*/) {
   const std::string path = file.Path();
   FileDescriptor folder = posix::OpenRecordedFolder(file);
   struct stat installed {};
@@ -206,6 +209,29 @@ bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_
   file.volume = revised.st_dev;
   file.index = revised.st_ino;
   return true;
+}
+
+bool ReplaceAtRestart(const FileIdentity& /*waiting*/, const FileIdentity& /*installed*/) { return false; }
+
+// The recorded folder and each folder above it, reached through ".." from
+// the descriptor, never by a path: owned by root and writable by no group
+// and no other user. A sticky folder others may write (/tmp) still lets
+// them put names in it, so it does not count.
+bool OnlyAdministratorsWrite(const FileIdentity& file) {
+  if (!file.known) return false;
+  FileDescriptor folder = posix::OpenRecordedFolder(file);
+  // The depth bound only keeps a strange mount from holding the walk.
+  for (int depth = 0; folder.IsValid() && depth < 256; ++depth) {
+    struct stat info {};
+    if (::fstat(folder.Get(), &info) != 0 || info.st_uid != 0 || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+      return false;
+    FileDescriptor parent(::openat(folder.Get(), "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat above {};
+    if (!parent.IsValid() || ::fstat(parent.Get(), &above) != 0) return false;
+    if (above.st_dev == info.st_dev && above.st_ino == info.st_ino) return true;  // the root
+    folder = std::move(parent);
+  }
+  return false;
 }
 
 bool IsStillReached(const FileIdentity& file) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/win32/Handle.h"
+#include "platform/win32/Reach.h"
 
 namespace platform {
 
@@ -38,10 +39,7 @@ bool detail::RealListLogicalDrives(std::vector<Drive>& drives) {
   return true;
 }
 
-namespace {
-
-// `text` in the ANSI code page as UTF-16.
-std::wstring WidenAnsi(const std::string& text) {
+std::wstring win32::WidenAnsi(const std::string& text) {
   if (text.empty()) return std::wstring();
   const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (length <= 0) return std::wstring();
@@ -49,6 +47,10 @@ std::wstring WidenAnsi(const std::string& text) {
   ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
   return wide;
 }
+
+namespace {
+
+using win32::WidenAnsi;
 
 // The name `wide` in the ANSI code page, false when that code page cannot
 // carry it exactly. The narrow file functions give such a name with '?' for

@@ -10,6 +10,7 @@
 #include "platform/FileFaults.h"
 #include "platform/System.h"
 #include "platform/win32/Handle.h"
+#include "platform/win32/Reach.h"
 
 namespace platform {
 
@@ -179,10 +180,11 @@ bool MoveOver(const std::string& from, const std::string& to) {
 
 // Puts `beside` in the place of `path`. A file in use is released by the
 // session (its font removed), tried again a few times, and the font added
-// back as often as it was removed, whatever the outcome. Nothing is ever
-// left for the next restart to replace: the run knows its result when it
-// ends.
-bool MoveIntoPlace(const std::string& beside, const std::string& path) {
+// back as often as it was removed, whatever the outcome. `held` tells a
+// failure for a file still in use (another session has the font loaded, or
+// another program has the file open) from any other.
+bool MoveIntoPlace(const std::string& beside, const std::string& path, bool& held) {
+  held = false;
   if (MoveOver(beside, path)) return true;
   if (!IsInUse(::GetLastError())) return false;
   SystemActions& system = CurrentSystemActions();
@@ -191,7 +193,8 @@ bool MoveIntoPlace(const std::string& beside, const std::string& path) {
   for (int attempt = 0; attempt < kInUseRetries && !moved; ++attempt) {
     ::Sleep(kInUsePause);
     moved = MoveOver(beside, path);
-    if (!moved && !IsInUse(::GetLastError())) break;
+    held = !moved && IsInUse(::GetLastError());
+    if (!held) break;
   }
   system.RestoreFont(path, released);
   return moved;
@@ -200,6 +203,12 @@ bool MoveIntoPlace(const std::string& beside, const std::string& path) {
 }  // namespace
 
 bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  return win32::ReplaceInOneStep(path, data, size, nullptr);
+}
+
+namespace win32 {
+
+bool ReplaceInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size, std::string* keptBeside) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
     return false;
@@ -225,12 +234,19 @@ bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std
   if (!WriteWithFaults(file.Get(), beside, data, size)) return abandon();
   if (CheckFileFault(FileOp::Flush, beside) != Fault::None || !::FlushFileBuffers(file.Get())) return abandon();
   if (!file.Close()) return abandon();
-  if (CheckFileFault(FileOp::Replace, path) != Fault::None || !MoveIntoPlace(beside, path)) {
-    ::DeleteFileA(beside.c_str());
+  bool held = false;
+  if (CheckFileFault(FileOp::Replace, path) != Fault::None || !MoveIntoPlace(beside, path, held)) {
+    if (held && keptBeside != nullptr) {
+      *keptBeside = beside;
+    } else {
+      ::DeleteFileA(beside.c_str());
+    }
     return false;
   }
   return true;
 }
+
+}  // namespace win32
 
 bool RemoveFile(const std::string& path) {
   if (CheckFileFault(FileOp::Delete, path) != Fault::None) return false;

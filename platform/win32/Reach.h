@@ -9,6 +9,9 @@
 
 namespace platform::win32 {
 
+// `text` in the ANSI code page (the narrow file functions' paths) as UTF-16.
+std::wstring WidenAnsi(const std::string& text);
+
 // `path` split after its last separator: the folder (ending with one) and the name.
 void SplitFolder(const std::string& path, std::string& folder, std::string& name);
 
@@ -22,5 +25,18 @@ bool OpenChecked(const std::string& path, bool folder, DWORD access, DWORD share
 // The folder of `identity`, held without FILE_SHARE_DELETE and checked
 // against what the search recorded.
 bool OpenRecordedFolder(const FileIdentity& identity, Handle& folder);
+
+// ReplaceFileInOneStep, except that when the file stays in use after the
+// session's release and the retries (a font another session has loaded, a
+// file another program holds open) and `keptBeside` is given, the complete,
+// flushed file beside it is kept and named there instead of deleted.
+bool ReplaceInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size, std::string* keptBeside);
+
+// Whether the security descriptor `descriptor` lets no one but SYSTEM, the
+// Administrators group and TrustedInstaller have any of `rights`: its owner
+// is one of them, and no access-allowed entry that applies to the object
+// itself grants any of `rights` (or GENERIC_ALL / GENERIC_WRITE) to anyone
+// else. A missing (null) list of entries lets everyone do anything.
+bool LetsOnlyAdministrators(PSECURITY_DESCRIPTOR descriptor, DWORD rights);
 
 }  // namespace platform::win32

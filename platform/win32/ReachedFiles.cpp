@@ -172,7 +172,7 @@ bool LookUpFile(const std::string& path, FileIdentity& file) {
 // The folder is held without FILE_SHARE_DELETE from the check to the end,
 // so it cannot be renamed or replaced by a junction meanwhile; the file is
 // checked, then replaced in one step within it.
-bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size) {
+bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size, FileIdentity* waiting) {
   Handle folder;
   Handle installed;
   DWORD attributes = 0;
@@ -180,7 +180,23 @@ bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_
       !StillTheFile(file, FILE_READ_ATTRIBUTES, installed, attributes))
     return false;
   installed.Close();  // the replacement must be free to delete it
-  if (!ReplaceFileInOneStep(file.Path(), data, size)) return false;
+  std::string kept;
+  if (!win32::ReplaceInOneStep(file.Path(), data, size, waiting != nullptr ? &kept : nullptr)) {
+    // A font still held: its revision waits beside it for the restart, but
+    // only where no user could steer a rename made at the restart by path.
+    if (kept.empty()) return false;
+    FileIdentity beside = file;
+    beside.name = kept.substr(file.folder.size());
+    Handle handle;
+    if (kept.compare(0, file.folder.size(), file.folder) != 0 || !OnlyAdministratorsWrite(file) ||
+        !win32::OpenChecked(kept, false, FILE_READ_ATTRIBUTES, kShareAll, handle, beside.volume, beside.index)) {
+      handle.Close();
+      ::DeleteFileA(kept.c_str());
+      return false;
+    }
+    *waiting = beside;
+    return false;
+  }
   Handle revised;
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
@@ -189,6 +205,21 @@ bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_
     file.index = index;
   }
   return true;
+}
+
+bool ReplaceAtRestart(const FileIdentity& waiting, const FileIdentity& installed) {
+  Handle folder;
+  Handle handle;
+  DWORD attributes = 0;
+  if (!waiting.known || !installed.known || waiting.folderVolume != installed.folderVolume ||
+      waiting.folderIndex != installed.folderIndex || !win32::OpenRecordedFolder(installed, folder) ||
+      !StillTheFile(waiting, FILE_READ_ATTRIBUTES, handle, attributes))
+    return false;
+  handle.Close();
+  const std::wstring from = win32::WidenAnsi(waiting.Path());
+  const std::wstring to = win32::WidenAnsi(installed.Path());
+  return !from.empty() && !to.empty() &&
+         ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool IsStillReached(const FileIdentity& file) {

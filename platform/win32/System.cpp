@@ -15,6 +15,7 @@
 #include "platform/Runtime.h"
 #include "platform/SystemServices.h"
 #include "platform/win32/Handle.h"
+#include "platform/win32/Reach.h"
 
 namespace platform {
 namespace {
@@ -126,26 +127,15 @@ class RealActions : public SystemActions {
     // A font added n times is removed n times; the bound only keeps a
     // system that never says no from holding the run.
     constexpr int kMostHolds = 256;
-    const std::wstring wide = WidenPath(path);
+    const std::wstring wide = win32::WidenAnsi(path);
     int released = 0;
     while (released < kMostHolds && ::RemoveFontResourceW(wide.c_str())) ++released;
     return released;
   }
 
   void RestoreFont(const std::string& path, int count) override {
-    const std::wstring wide = WidenPath(path);
+    const std::wstring wide = win32::WidenAnsi(path);
     for (int i = 0; i < count; ++i) ::AddFontResourceW(wide.c_str());
-  }
-
- private:
-  // A path of the narrow file functions (the ANSI code page) as UTF-16.
-  static std::wstring WidenPath(const std::string& path) {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
-    wide.pop_back();  // the terminator counted in `length`
-    return wide;
   }
 };
 
@@ -203,27 +193,38 @@ std::string ExecutableBaseName() {
 }
 
 struct SingleInstanceLock::Impl {
-  Handle mutex;
+  Handle sessionMutex;
+  Handle globalMutex;
   bool anotherCopy = false;
 };
 
-SingleInstanceLock::SingleInstanceLock(const std::string& name) : m_impl(std::make_unique<Impl>()) {
+namespace {
+
+// Takes the mutex `name`: false when another copy has it (it exists, or it
+// exists and this user may not open it). Without a mutex at all the program
+// goes on unguarded.
+bool TakeMutex(const std::string& name, Handle& mutex) {
   const Handle existing(::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str()));
-  if (existing.IsValid()) {
-    m_impl->anotherCopy = true;
-    return;
-  }
-  // A mutex that exists but may not be opened by this user still belongs to
-  // a running copy.
-  if (::GetLastError() == ERROR_ACCESS_DENIED) {
-    m_impl->anotherCopy = true;
-    return;
-  }
-  // Without a mutex the program goes on unguarded.
-  *m_impl->mutex.Receive() = ::CreateMutexA(nullptr, FALSE, name.c_str());
-  if (m_impl->mutex.IsValid() && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+  if (existing.IsValid() || ::GetLastError() == ERROR_ACCESS_DENIED) return false;
+  *mutex.Receive() = ::CreateMutexA(nullptr, FALSE, name.c_str());
+  if (mutex.IsValid() && ::GetLastError() == ERROR_ALREADY_EXISTS) {
     // Another copy made it between the two calls.
-    m_impl->mutex.Close();
+    mutex.Close();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// The mutex named after the program lives in its session's namespace; the
+// same name in the global one makes one run per computer, so that a copy a
+// deployment tool starts in session 0 and a copy on a user's desktop never
+// work on the same fonts.
+SingleInstanceLock::SingleInstanceLock(const std::string& name) : m_impl(std::make_unique<Impl>()) {
+  if (!TakeMutex(name, m_impl->sessionMutex) || !TakeMutex("Global\\" + name, m_impl->globalMutex)) {
+    m_impl->sessionMutex.Close();
+    m_impl->globalMutex.Close();
     m_impl->anotherCopy = true;
   }
 }

@@ -361,7 +361,7 @@ TEST_F(FlowTest, ASecondCopyEndsAtOnceWithoutAWindow) {
   platform::SingleInstanceLock running(platform::ExecutableBaseName() + ".EXE");
   ASSERT_FALSE(running.AnotherCopyRunning());
   CKestrelApp second;
-  EXPECT_EQ(second.InitInstance(face), CKestrelApp::kAnotherCopyStatus);
+  EXPECT_EQ(second.InitInstance(face), RunOutcome::kAnotherCopy);
   EXPECT_TRUE(face.log.empty());
 }
 

@@ -193,4 +193,40 @@ grep -qF "端末" "$scratch/stderr" || fail "without a terminal the updater did 
 cmp -s "$source_dir/resources/demo/installed/TesselDemoSansJP-Bold.otf.installed" \
   "$scratch/fonts/TesselDemoSansJP-Bold.otf" || fail "without a terminal a font was changed"
 
-echo "PASS: a whole run in the terminal; screens in $out"
+# Unattended, as Ansible or Salt start it: no terminal (setsid, standard
+# input from /dev/null), in namespaces of its own like the run above. The
+# first run revises the four fonts and says so with 0, the second finds
+# nothing to do and says so with 5.
+for f in "$source_dir"/resources/demo/installed/*.otf.installed; do
+  cp "$f" "$scratch/fonts/$(basename "$f" .installed)"
+done
+cat >"$scratch/unattended.sh" <<INNER
+for d in /tmp /root /home /work /opt /srv /mnt /media /var/cache/fontconfig; do
+  [ -d "\$d" ] && mount -t tmpfs tessel-hidden "\$d"
+done
+for run in 1 2; do
+  HOME=/root "$scratch/bin/tessel_202310" --unattended >"$scratch/unattended-\$run.txt" 2>&1
+  echo \$? >"$scratch/unattended-\$run.status"
+done
+INNER
+timeout 300 setsid unshare -m -p -f --mount-proc bash "$scratch/unattended.sh" </dev/null >/dev/null 2>&1
+# The work trees are covered in there: the records are copied out after.
+for run in 1 2; do
+  [ -f "$scratch/unattended-$run.status" ] || fail "the unattended run $run did not end"
+  cp "$scratch/unattended-$run.txt" "$out/"
+done
+first=$(cat "$scratch/unattended-1.status")
+second=$(cat "$scratch/unattended-2.status")
+record=$(cat "$out/unattended-1.txt")
+[ "$first" = 0 ] || fail "the first unattended run ended with $first, not 0: $record"
+[ "$(grep -c ': 1.000 -> 1.010: revised$' <<<"$record")" -eq 4 ] || fail "the record does not show 4 fonts revised: $record"
+grep -qx "tessel_202310: exit status 0: fonts revised; a restart makes them effective (4 revised, 0 failed)" \
+  <<<"$record" || fail "the record does not end with its status: $record"
+for f in "$source_dir"/resources/demo/revised/*.otf; do
+  cmp -s "$f" "$scratch/fonts/$(basename "$f")" || fail "unattended: $(basename "$f") is not its revision"
+done
+[ "$second" = 5 ] || fail "the second unattended run ended with $second, not 5: $(cat "$out/unattended-2.txt")"
+grep -q "^tessel_202310: exit status 5: nothing to revise" "$out/unattended-2.txt" ||
+  fail "the second record does not say there was nothing to revise: $(cat "$out/unattended-2.txt")"
+
+echo "PASS: a whole run in the terminal, and two unattended runs; screens and records in $out"
