@@ -22,8 +22,8 @@ std::string OneLine(const std::string& text) { return platform::EscapeForTermina
 // The program's message on one line: its line ends become spaces, its path
 // escaped.
 std::string MessageLine(const CMessageBoxDialog& dialog) {
-  std::string text = dialog.MessageShowingPath(
-      [](const std::string& path) { return OneLine(platform::PathToProgramText(path)); });
+  std::string text =
+      dialog.MessageShowingPath([](const std::string& path) { return OneLine(platform::PathToProgramText(path)); });
   std::string line;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r') continue;
@@ -67,7 +67,7 @@ int CUnattendedFace::ShowMessageDialog(const CMessageBoxDialog& dialog) {
     case CMessageBoxDialog::Kind::kOk:
     case CMessageBoxDialog::Kind::kEnd:
       return kIdOk;
-    case CMessageBoxDialog::Kind::kMessage:  // a stop is never asked for
+    case CMessageBoxDialog::Kind::kMessage:    // a stop is never asked for
     case CMessageBoxDialog::Kind::kNormalEnd:  // no restart: the deployment tool decides
       break;
   }

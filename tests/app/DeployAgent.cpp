@@ -64,8 +64,8 @@ void RecordStation() {
 // standard output and error in OUT.txt.
 DWORD RunUpdater() {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  const HANDLE output = ::CreateFileW((g_out + L".txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                     CREATE_ALWAYS, 0, nullptr);
+  const HANDLE output =
+      ::CreateFileW((g_out + L".txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
   if (output == INVALID_HANDLE_VALUE) return 9001;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

@@ -143,6 +143,7 @@ class FlowTest : public ::testing::Test {
     if (adjust) adjust(dialog);
     const int result = face.RunMainDialog(dialog);
     runCode = dialog.RunCode();
+    outcome = dialog.Outcome();
     return result;
   }
 
@@ -155,6 +156,7 @@ class FlowTest : public ::testing::Test {
   std::vector<std::string> paths;
   std::string downloadCopy;
   int runCode = -2;
+  RunOutcome outcome = RunOutcome::kRevised;
 };
 
 const Log kBeforeTheRun = {"CStartDialog -> 1", "font list column", "CWaitDialog",    "CWaitDialog closed",
@@ -180,6 +182,7 @@ TEST_F(FlowTest, ARunThatRevisesEveryFontResetsTheCacheAndOffersTheRestart) {
     if (restart == kIdOk) expected.push_back("restart");
     EXPECT_EQ(face.log, expected);
     EXPECT_EQ(runCode, 0);
+    EXPECT_EQ(outcome, RunOutcome::kRevised);
     // One row per found font, in the order of the search, which revises them in that order.
     Log rows = face.rows;
     std::sort(rows.begin(), rows.end());
@@ -226,6 +229,7 @@ TEST_F(FlowTest, EveryWayOutBeforeTheFontList) {
     face.answers = c.answers;
     EXPECT_EQ(Run(), kIdCancel);
     EXPECT_EQ(face.log, c.log);
+    EXPECT_EQ(outcome, c.answers.empty() ? RunOutcome::kFailed : RunOutcome::kStopped);
     EXPECT_EQ(RevisionOf(paths[0]), kOldRevision);
   }
 }
@@ -236,6 +240,7 @@ TEST_F(FlowTest, TheStartDialogStaysWhenTheStopIsRefused) {
   EXPECT_EQ(Run(), kIdCancel);
   EXPECT_EQ(face.log, (Log{"CStartDialog -> 2", "CMessageDialog 102 -> 2", "CStartDialog -> 1", "font list column",
                            "CWaitDialog", "CWaitDialog closed", "COKDialog 107"}));
+  EXPECT_EQ(outcome, RunOutcome::kNothingToRevise);
 }
 
 TEST_F(FlowTest, NoCandidateEndsBeforeTheSearch) {
@@ -254,6 +259,8 @@ TEST_F(FlowTest, AnIncompleteListOpensAnEmptyListThatCannotRun) {
   EXPECT_EQ(face.log, (Log{"COKDialog 119", "main: 実行", "COKDialog 108", "main: about", "CAboutDlg", "main: 中止",
                            "CMessageDialog 102 -> 2", "main: 中止", "CMessageDialog 102 -> 1"}));
   EXPECT_EQ(runCode, -1);
+  // Closed by the user, but the list could not be read: a failure.
+  EXPECT_EQ(outcome, RunOutcome::kFailed);
 }
 
 TEST_F(FlowTest, TheSecondOfFiveFailingStopsTheRunThere) {
@@ -272,6 +279,7 @@ TEST_F(FlowTest, TheSecondOfFiveFailingStopsTheRunThere) {
   EXPECT_EQ(face.log, Joined(kBeforeTheRun, {"UpdateFont 0/5", "UpdateFont 1/5", "CProgressDialog closed",
                                              "WM_FONTCHANGE", "CEndDialog 114"}));
   EXPECT_EQ(runCode, 1);
+  EXPECT_EQ(outcome, RunOutcome::kFailed);
   ASSERT_EQ(face.rows.size(), 5u);
   EXPECT_EQ(face.messages.back(), FormatText(LoadProgramString(114), face.rows[1]));
   EXPECT_EQ(RevisionOf(face.rows[0]), kNewRevision);
@@ -300,6 +308,8 @@ TEST_F(FlowTest, AStopDuringTheSearchIsAskedFirst) {
   EXPECT_EQ(Run(), kIdCancel);
   EXPECT_EQ(face.log, (Log{"CStartDialog -> 1", "font list column", "CWaitDialog", "CMessageDialog 116 -> 1",
                            "CWaitDialog closed", "COKDialog 107"}));
+  // Stopped before it could tell that nothing needs revising.
+  EXPECT_EQ(outcome, RunOutcome::kStopped);
   ASSERT_FALSE(face.waitLines.empty());
 
   // Refused: the search goes on and finds both fonts.
@@ -324,6 +334,7 @@ TEST_F(FlowTest, AStopDuringTheRunIsAskedAtTheNextReport) {
   EXPECT_EQ(face.log, Joined(kBeforeTheRun, {"UpdateFont 0/3", "UpdateFont 1/3", "CMessageDialog 102 -> 1",
                                              "CProgressDialog closed", "WM_FONTCHANGE", "CEndDialog 106"}));
   EXPECT_EQ(runCode, 6);
+  EXPECT_EQ(outcome, RunOutcome::kStopped);
   ASSERT_EQ(face.rows.size(), 3u);
   EXPECT_EQ(RevisionOf(face.rows[0]), kNewRevision);
   EXPECT_EQ(RevisionOf(face.rows[1]), kOldRevision);
