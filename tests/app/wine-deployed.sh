@@ -27,8 +27,8 @@ if [ "${1:-}" = "--in-display" ]; then
   display_mode=1
   shift
 fi
-source_dir=$1
-work=$2
+source_dir=$(cd "$1" && pwd)
+work=$(cd "$2" && pwd)
 preset=$3
 
 fail() {
@@ -59,7 +59,7 @@ hold() {
   "$agent_loader" 'C:\deploy\deploy_agent.exe' hold "C:\\$(echo "$1" | tr / '\\')" 600 >"$records/hold.log" 2>&1 &
   holder=$!
   local deadline=$((SECONDS + 60))
-  until grep -q holding "$records/hold.log"; do
+  until grep -qs holding "$records/hold.log"; do
     [ $SECONDS -lt $deadline ] && kill -0 $holder 2>/dev/null || fail "nothing holds $1: $(cat "$records/hold.log")"
     sleep 0.2
   done
@@ -138,7 +138,7 @@ phase_bc() {
   kill $holder 2>/dev/null
   wait $holder 2>/dev/null
   [ "$status" = 1603 ] || fail "run C: the service saw $status, not 1603: $(cat "$records/run-c.txt")"
-  grep -q "TesselDemoSansJP-Bold.otf: 1.000: failed (10)" "$records/run-c.txt" ||
+  grep -q "TesselDemoSansJP-Bold.otf: 1.000 -> 1.010: failed (10)" "$records/run-c.txt" ||
     fail "run C: the record does not show code 10: $(cat "$records/run-c.txt")"
 }
 
@@ -164,6 +164,7 @@ wine64=$(wine_find_loader wine64) || fail "wine64 is not installed"
 rm -rf "$records" "$c/deploy"
 mkdir -p "$records" "$c/deploy"
 cp "$exe" "$agent" "$c/deploy/"
+rm -f "$c/$held_user"
 while read -r path stem; do
   cp "$demo/installed/$stem.otf.installed" "$c/$path"
 done < <(old_fonts)
