@@ -19,16 +19,20 @@
 
 namespace {
 
-// Frees the new image whichever way BuildNewFont returns.
+// Frees the new image whichever way a build from bytes returns.
 class NewImageRelease {
  public:
   explicit NewImageRelease(platform::ImageBuffer& image) : m_image(image) {}
-  ~NewImageRelease() { m_image.Release(); }
+  ~NewImageRelease() {
+    if (!m_kept) m_image.Release();
+  }
+  void Keep() { m_kept = true; }
   NewImageRelease(const NewImageRelease&) = delete;
   NewImageRelease& operator=(const NewImageRelease&) = delete;
 
  private:
   platform::ImageBuffer& m_image;
+  bool m_kept = false;
 };
 
 struct Placement {
@@ -74,6 +78,7 @@ int COpenTypeManager::BuildNewFont(const std::string& fontPath, std::uint16_t re
 int COpenTypeManager::BuildNewFontFromBytes(const std::string& fontPath, std::span<const std::uint8_t> patchBytes,
                                             const std::string& tempPath, ProgressCallback progress, void* window,
                                             int fontCount, int fontIndex) {
+  NewImageRelease release(newImage);
   return BuildNewFontWith(
       fontPath, [patchBytes](CMakeSabunData& loaded) { return loaded.LoadPatchBytes(patchBytes); }, tempPath, progress,
       window, fontCount, fontIndex);
@@ -83,7 +88,10 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
                                        const std::function<bool(CMakeSabunData&)>& loadPatch,
                                        const std::string& tempPath, ProgressCallback progress, void* window,
                                        int fontCount, int fontIndex) {
-  NewImageRelease release(newImage);
+  // A failed build leaves no image; a built one stays for the caller (the
+  // update puts it in place and compares what it reads back with it) until
+  // ReleaseFont.
+  NewImageRelease releaseOnFailure(newImage);
   tempFileWritten = false;
   const std::string baseName = platform::SplitPath(fontPath).baseName;
 
@@ -184,5 +192,6 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   if (!platform::WriteNewFile(tempPath, image, size)) return result_code::kCannotWrite;
   tempFileWritten = true;
   expectedFileSum += SumFontWords({image, size});
+  if (result == result_code::kDone) releaseOnFailure.Keep();
   return result;
 }

@@ -78,17 +78,24 @@ int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t 
 namespace {
 
 // The file's word sum as it is read, through a buffer of a multiple of 4
-// bytes, so that no second copy of the font is held.
+// bytes, so that no second copy of the font is held; and, when `expected`
+// is given, whether the file is exactly those bytes.
 template <typename ReadPieces>
-int SumAndCompare(ReadPieces readPieces, std::uint32_t expectedSum) {
+int SumAndCompare(ReadPieces readPieces, std::uint32_t expectedSum, std::span<const std::uint8_t> expected = {}) {
   constexpr std::size_t kPiece = 256 * 1024;
   std::uint32_t sum = 0;
   std::uint64_t size = 0;
+  bool same = true;
   const bool read = readPieces(kPiece, [&](std::span<const std::uint8_t> piece) {
     sum += SumFontWords(piece);
+    if (!expected.empty()) {
+      same = same && size <= expected.size() && piece.size() <= expected.size() - size &&
+             std::memcmp(piece.data(), expected.data() + size, piece.size()) == 0;
+    }
     size += piece.size();
   });
   if (!read || size == 0) return result_code::kRereadFailed;
+  if (!expected.empty() && (!same || size != expected.size())) return result_code::kVerifyMismatch;
   return sum == expectedSum ? result_code::kRevised : result_code::kVerifyMismatch;
 }
 
@@ -102,11 +109,12 @@ int COpenTypeManager::VerifyFontFile(const std::string& fontPath, std::uint32_t 
       expectedSum);
 }
 
-int COpenTypeManager::VerifyFontFile(const platform::FileIdentity& file, std::uint32_t expectedSum) const {
+int COpenTypeManager::VerifyFontFile(const platform::FileIdentity& file, std::uint32_t expectedSum,
+                                     std::span<const std::uint8_t> expectedBytes) const {
   platform::FileReader reader;
   return SumAndCompare(
       [&](std::size_t piece, const std::function<void(std::span<const std::uint8_t>)>& consume) {
         return reader.Open(file) && reader.ReadInPieces(piece, consume);
       },
-      expectedSum);
+      expectedSum, expectedBytes);
 }

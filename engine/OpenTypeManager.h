@@ -25,9 +25,10 @@ class COpenTypeManager : public COpenTypeFont {
 
   // Revises the installed font at `fontPath` from its patch: reads it (the
   // very file the search found, when it found it), checks that it still
-  // carries the name and revision its patch revises, builds
-  // the revised font into a new temporary file, puts that in the installed
-  // file's place in one step and verifies it there. The installed path holds
+  // carries the name and revision its patch revises, builds the revised
+  // font (written to a new temporary file as well), puts the built image in
+  // the installed file's place in one step and verifies it there: its word
+  // sum, and every byte against the image. The installed path holds
   // at every instant the whole installed font or the whole revised one.
   // 0 revised; 1 the font or its patch cannot be read or do not fit, or the
   // font is no longer the file the search found (nothing written);
@@ -68,14 +69,21 @@ class COpenTypeManager : public COpenTypeFont {
   // Re-reads the file at `fontPath` and compares its word sum with
   // `expectedSum`: 0 equal, 12 cannot be opened or empty, 13 different.
   int VerifyFontFile(const std::string& fontPath, std::uint32_t expectedSum) const;
-  // The same on the file `file` names, reached only as that very file.
-  int VerifyFontFile(const platform::FileIdentity& file, std::uint32_t expectedSum) const;
+  // The same on the file `file` names, reached only as that very file. Every
+  // well-formed font sums to the same value (that is what checkSumAdjustment
+  // is for), so with `expectedBytes` the file must also read back as exactly
+  // those bytes: the font that was built, not any font or any bytes padded
+  // to that sum.
+  int VerifyFontFile(const platform::FileIdentity& file, std::uint32_t expectedSum,
+                     std::span<const std::uint8_t> expectedBytes = {}) const;
 
   // Whether the loaded font carries the font name and the revision that
   // `candidate` expects, as the search read them from the file.
   bool CarriesIdentityOf(const SearchCandidate& candidate) const;
 
-  platform::ImageBuffer newImage;  // exists only while BuildNewFont runs
+  // The revised font, from a BuildNewFont that wrote it until ReleaseFont
+  // (a build from bytes or a failed build leaves none).
+  platform::ImageBuffer newImage;
   std::uint32_t newFontSize = 0;
   std::unique_ptr<CMakeSabunData> patch;
   std::uint32_t expectedFileSum = 0;
@@ -86,7 +94,8 @@ class COpenTypeManager : public COpenTypeFont {
  private:
   // The revised font `waiting`, kept beside the held `installed` font,
   // verified and scheduled to replace it at the restart: 0, or 10, 12, 13.
-  int ScheduleForRestart(const platform::FileIdentity& waiting, const platform::FileIdentity& installed);
+  int ScheduleForRestart(const platform::FileIdentity& waiting, const platform::FileIdentity& installed,
+                         std::span<const std::uint8_t> revised);
   // The build, with the patch loaded by `loadPatch` (false: 7).
   int BuildNewFontWith(const std::string& fontPath, const std::function<bool(CMakeSabunData&)>& loadPatch,
                        const std::string& tempPath, ProgressCallback progress, void* window, int fontCount,

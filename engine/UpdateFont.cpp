@@ -53,9 +53,9 @@ bool COpenTypeManager::CarriesIdentityOf(const SearchCandidate& candidate) const
 // is verified there as a replaced font is, then its replacement is left to
 // the restart. Whatever fails, it does not stay, and the installed font is
 // untouched.
-int COpenTypeManager::ScheduleForRestart(const platform::FileIdentity& waiting,
-                                         const platform::FileIdentity& installed) {
-  int result = VerifyFontFile(waiting, expectedFileSum);
+int COpenTypeManager::ScheduleForRestart(const platform::FileIdentity& waiting, const platform::FileIdentity& installed,
+                                         std::span<const std::uint8_t> revised) {
+  int result = VerifyFontFile(waiting, expectedFileSum, revised);
   if (result == 0 && !platform::ReplaceAtRestart(waiting, installed)) result = result_code::kReplaceFailed;
   if (result != 0) {
     platform::RemoveReachedFile(waiting);
@@ -98,12 +98,16 @@ int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expe
     // Every step from here works on the file that was read, in the folder
     // it was read from: a link swapped in meanwhile sends nothing elsewhere.
     // A run killed while a font was put in place leaves a file beside it.
+    // The revised font goes in place from the image built in memory, never
+    // from the temporary file read back by its path: the temporary folder
+    // may lie in a folder another user can rename things in.
+    const std::span<const std::uint8_t> revised(newImage.data(), newFontSize);
     platform::FileIdentity installed = file;
     platform::RemoveReplacementLeftovers(installed);
     platform::FileIdentity waiting;
-    if (!platform::ReplaceReachedFileFrom(tempPath, installed, &waiting)) {
+    if (!platform::ReplaceReachedFile(installed, revised.data(), revised.size(), &waiting)) {
       if (waiting.known) {
-        result = ScheduleForRestart(waiting, installed);
+        result = ScheduleForRestart(waiting, installed, revised);
       } else {
         // The installed font is untouched: the replacement is one step. A
         // font that is no longer the file read (its folder or itself swapped
@@ -114,7 +118,7 @@ int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expe
       // The copy has happened: a stop asked for here changes nothing.
       ReportStep(progress, window, OverallPercentFloat(fontIndex, fontCount, 100), 100, fontPath,
                  progress_text::kCopying);
-      result = VerifyFontFile(installed, expectedFileSum);
+      result = VerifyFontFile(installed, expectedFileSum, revised);
       if (result != 0) {
         // A revised font that cannot be read back, or reads back wrong, does
         // not stay: the installed font, still in memory, goes back the same way.

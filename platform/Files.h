@@ -62,8 +62,6 @@ bool CopyFileOver(const std::string& from, const std::string& to);
 // beside it is gone. On Linux this is ReplaceReachedFile on the file that
 // stands at `path` now: its folder is reached without any link.
 bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size);
-// The same with the bytes of the file `from` (read as CopyFileA reads its source).
-bool ReplaceFileFrom(const std::string& from, const std::string& path);
 
 // A fresh name for the file put beside `path` while it is replaced:
 // `path` + ".tessel-" + digits + ".part". Its extension is never ".otf", so the
@@ -81,8 +79,6 @@ namespace detail {
 bool IsReplacementOf(const std::string& fileName, const std::string& name);
 // ReadWholeFile without the fault hook.
 bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes);
-// The same into an image buffer of exactly the file's bytes.
-bool ReadFileUnhooked(const std::string& path, ImageBuffer& bytes);
 }  // namespace detail
 
 // The temporary folder, ending with a separator, at most 260 characters

@@ -95,9 +95,6 @@ bool IsStillReached(const FileIdentity& file);
 bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size,
                         FileIdentity* waiting = nullptr);
 
-// The same with the bytes of the file `from` (read as CopyFileA reads its source).
-bool ReplaceReachedFileFrom(const std::string& from, FileIdentity& file, FileIdentity* waiting = nullptr);
-
 // Schedules `waiting`, a file ReplaceReachedFile kept beside `installed`, to
 // replace it at the next restart (MoveFileExW with
 // MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING), when both are

@@ -47,22 +47,4 @@ void RemoveReplacementLeftovers(const std::string& path) {
   }
 }
 
-bool ReplaceFileFrom(const std::string& from, const std::string& path) {
-  // The source is read without the fault hook, as a copy reads its source,
-  // into a kept block: the revised font's, given back after its build.
-  ImageBuffer bytes;
-  if (!detail::ReadFileUnhooked(from, bytes)) return false;
-  return ReplaceFileInOneStep(path, bytes.data(), bytes.size());
-}
-
-}  // namespace platform
-
-namespace platform {
-
-bool ReplaceReachedFileFrom(const std::string& from, FileIdentity& file, FileIdentity* waiting) {
-  ImageBuffer bytes;
-  if (!detail::ReadFileUnhooked(from, bytes)) return false;
-  return ReplaceReachedFile(file, bytes.data(), bytes.size(), waiting);
-}
-
 }  // namespace platform

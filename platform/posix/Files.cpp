@@ -20,6 +20,7 @@
 #include "platform/ReachedFiles.h"
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/FolderWalk.h"
+#include "platform/posix/TempFolder.h"
 
 namespace platform {
 
@@ -85,7 +86,8 @@ bool ReadRegularFile(const std::string& path, Bytes& bytes, bool faults) {
   if (faults && CheckFileFault(FileOp::Open, path) != Fault::None) return false;
   // O_NONBLOCK: a FIFO in a font's place must not hang the program; it is
   // refused below like anything else that is not a regular file.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  const posix::Located at = posix::Locate(path);
+  Fd fd(::openat(at.folder, at.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.Get() < 0) return false;
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
@@ -118,7 +120,8 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
 bool ReadFileInPieces(const std::string& path, std::size_t pieceSize,
                       const std::function<void(std::span<const std::uint8_t>)>& consume) {
   if (pieceSize == 0 || CheckFileFault(FileOp::Open, path) != Fault::None) return false;
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  const posix::Located at = posix::Locate(path);
+  Fd fd(::openat(at.folder, at.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.Get() < 0) return false;
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) return false;
@@ -147,10 +150,11 @@ bool WriteNewFile(const std::string& path, const std::uint8_t* data, std::size_t
   if (CheckFileFault(FileOp::Create, path) != Fault::None) return false;
   // O_EXCL with O_CREAT never follows a link planted at `path`.
   const mode_t mode = access == NewFileAccess::kOwnerOnly ? 0600 : 0666;
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+  const posix::Located at = posix::Locate(path);
+  Fd fd(::openat(at.folder, at.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
   if (fd.Get() < 0) return false;
   if (!WriteWithFaults(fd.Get(), path, data, size) || !fd.Close()) {
-    ::unlink(path.c_str());
+    ::unlinkat(at.folder, at.name.c_str(), 0);
     return false;
   }
   return true;
@@ -189,7 +193,6 @@ namespace detail {
 bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes) {
   return ReadRegularFile(path, bytes, false);
 }
-bool ReadFileUnhooked(const std::string& path, ImageBuffer& bytes) { return ReadRegularFile(path, bytes, false); }
 }  // namespace detail
 
 bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size) {
@@ -199,62 +202,17 @@ bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std
 
 bool RemoveFile(const std::string& path) {
   if (CheckFileFault(FileOp::Delete, path) != Fault::None) return false;
+  const posix::Located at = posix::Locate(path);
   struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+  if (::fstatat(at.folder, at.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(info.st_mode)) return false;
   if (S_ISREG(info.st_mode) && IsReadOnly(info)) return false;
-  return ::unlink(path.c_str()) == 0;
+  return ::unlinkat(at.folder, at.name.c_str(), 0) == 0;
 }
 
 bool FileExists(const std::string& path) {
+  const posix::Located at = posix::Locate(path);
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
-}
-
-namespace {
-
-// The program's own folders in the temporary folder, one per temporary
-// folder asked for, removed at exit when they are empty.
-class PrivateTempFolders {
- public:
-  ~PrivateTempFolders() {
-    for (const auto& made : m_made) ::rmdir(made.second.c_str());
-  }
-
-  // The private folder made in `base` (ending with '/'), made now when there
-  // is none yet.
-  bool Get(const std::string& base, std::string& folder) {
-    for (const auto& made : m_made) {
-      if (made.first == base) {
-        folder = made.second;
-        return true;
-      }
-    }
-    std::string pattern = base + "tessel-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) return false;
-    m_made.emplace_back(base, pattern + "/");
-    folder = m_made.back().second;
-    return true;
-  }
-
- private:
-  std::vector<std::pair<std::string, std::string>> m_made;
-};
-
-}  // namespace
-
-// The temporary names are predictable (the time and a small random number),
-// so they never stand in the shared temporary folder itself, where another
-// user could plant a link under the next one: they live in a folder of the
-// program's own that mkdtemp makes there (0700, a name nobody can guess).
-bool GetTempFolder(std::string& folder) {
-  static PrivateTempFolders privateFolders;
-  const char* tmp = std::getenv("TMPDIR");
-  std::string base = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
-  if (base.back() != '/') base += '/';
-  std::string path;
-  if (base.size() + 14 > 259 || !privateFolders.Get(base, path)) return false;
-  folder = path;
-  return true;
+  return ::fstatat(at.folder, at.name.c_str(), &info, 0) == 0;
 }
 
 }  // namespace platform

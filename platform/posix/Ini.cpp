@@ -26,6 +26,7 @@
 #include "platform/Ini.h"
 
 #include "platform/posix/FileDescriptor.h"
+#include "platform/posix/TempFolder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -77,7 +78,8 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 bool ReadFileBytes(const std::string& path, std::string& bytes) {
-  const posix::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const posix::Located at = posix::Locate(path);
+  const posix::FileDescriptor file(::openat(at.folder, at.name.c_str(), O_RDONLY | O_CLOEXEC));
   const int fd = file.Get();
   if (fd < 0) return false;
   struct stat info {};

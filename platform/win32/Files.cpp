@@ -153,7 +153,6 @@ namespace detail {
 bool ReadFileUnhooked(const std::string& path, std::vector<std::uint8_t>& bytes) {
   return ReadFileBytes(path, bytes, false);
 }
-bool ReadFileUnhooked(const std::string& path, ImageBuffer& bytes) { return ReadFileBytes(path, bytes, false); }
 }  // namespace detail
 
 namespace {
