@@ -86,7 +86,11 @@ TEST(NameTable, TextEndsAtTheFirstZeroByte) {
     COpenTypeFont font;
     ASSERT_EQ(font.ReadFontImage(noto, "noto.otf", nullptr, nullptr, 1, 0), 0);
     std::string name;
-    EXPECT_FALSE(font.ReadFontName(12, name));  // entry 12 is the name table
+    // Entry 12 is the name table: its fifth record gives nothing, its
+    // Windows English full name does.
+    EXPECT_EQ(font.ReadFontNameBy(12, name, true), FontNameRule::kNone);
+    EXPECT_EQ(font.ReadFontNameBy(12, name), FontNameRule::kWindowsFullName);
+    EXPECT_EQ(name, "Noto Sans CJK JP");
     EXPECT_EQ(std::string(font.tables[12]->tagText), "name");
   }
 }
