@@ -120,7 +120,7 @@ for f in "${fonts[@]}"; do
     xdelta3 -e -9 -f -s "$pairs/old/$f" "$pairs/new/$f" "$work/$f.xd3" && xdelta=$(stat -c %s "$work/$f.xd3")
   fi
   if command -v zstd >/dev/null; then
-    zstd -q -f -19 --long=27 --patch-from="$pairs/old/$f" "$pairs/new/$f" -o "$work/$f.zst" &&
+    zstd -q -f -19 --long=27 --patch-from="$pairs/old/$f" "$pairs/new/$f" -o "$work/$f.zst" 2>/dev/null &&
       zstd=$(stat -c %s "$work/$f.zst")
   fi
   printf '%-28s %10s %10s %10s %10s\n' "$f" "$(stat -c %s "$pairs/new/$f")" "$(stat -c %s "$work/$f.pa")" "$xdelta" "$zstd"
