@@ -385,6 +385,19 @@ TEST(PatchMaker, RefusesFontsItCannotPatch) {
   EXPECT_NE(Refusal(good, sameIdentity).find("patch it twice"), std::string::npos);
 }
 
+TEST(PatchMaker, NotesAChangedFullName) {
+  const Bytes good = tools_test::SmallFont("Test Gothic", 0x00010000, tools_test::RandomBytes(500, 8));
+  const Bytes renamed = tools_test::SmallFont("Test Gothic Pro", 0x00010100, tools_test::RandomBytes(500, 8));
+  MakeResult result;
+  std::string error;
+  ASSERT_TRUE(authoring::MakePatch(good, renamed, result, error)) << error;
+  const bool noted = std::any_of(result.notes.begin(), result.notes.end(), [](const std::string& note) {
+    return note.find("full name changes from \"Test Gothic\" to \"Test Gothic Pro\"") != std::string::npos;
+  });
+  EXPECT_TRUE(noted);
+  EXPECT_TRUE(result.byteIdentical);
+}
+
 TEST(PatchMaker, WritesThePatchFileOnlyWhenMade) {
   test_support::ScratchFolder folder;
   const Bytes good = tools_test::SmallFont("Test Gothic", 0x00010000, tools_test::RandomBytes(500, 10));
