@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "engine/OpenTypeManager.h"
@@ -106,13 +107,15 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
     return result_code::kStopped;
   }
 
-  // The patch must describe this font: one record per table, every slot of
-  // the new directory taken once, every table inside the new file after the
-  // directory and no two tables sharing a byte. Anything else is refused
-  // before a byte is written.
+  // The patch must describe this font: one record per table of the revised
+  // font, every slot of the new directory taken once, every table inside the
+  // new file after the directory and no two tables sharing a byte. A table
+  // of the installed font that no record names is dropped; a record whose
+  // tag the installed font lacks adds a table, which must be carried whole.
+  // Anything else is refused before a byte is written.
   if (fileImage.empty() || header.fontKind != 2) return result_code::kFailed;
   const std::size_t tableTotal = patch->tableCount;
-  if (tableTotal != header.numTables || tableTotal != tables.size()) return result_code::kFailed;
+  if (header.numTables != tables.size()) return result_code::kFailed;
   const std::uint32_t size = patch->newFileSize;
   const std::uint64_t directoryEnd = kOffsetTableSize + kDirectoryEntrySize * std::uint64_t{tableTotal};
   // A new font larger than the reader takes could never be verified.
@@ -125,17 +128,31 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   // tables can never take more memory than the new file.
   std::vector<const CSabunTagObject*> records(tableTotal, nullptr);
   std::vector<CTagObject*> bySlot(tableTotal, nullptr);
+  std::vector<std::unique_ptr<CTagObject>> added;  // tables the installed font lacks
   std::vector<Placement> placements;
   placements.reserve(tableTotal);
   for (std::size_t i = 0; i < tableTotal; ++i) {
     const CSabunTagObject* record = patch->FindRecordByIndex(static_cast<int>(i));
     if (record == nullptr) return result_code::kFailed;  // a slot no record takes, so two records share another
+    for (std::size_t j = 0; j < i; ++j) {
+      if (std::memcmp(records[j]->record.tag, record->record.tag, 4) == 0) return result_code::kFailed;  // a tag twice
+    }
     char tagText[5];
     std::memcpy(tagText, record->tag, sizeof tagText);
     CTagObject* table = FindTagObject(tagText);
-    if (table == nullptr) return result_code::kFailed;
-    if (std::find(bySlot.begin(), bySlot.end(), table) != bySlot.end())
-      return result_code::kFailed;  // one table named twice
+    if (table == nullptr) {
+      // An added table starts from an empty installed table: only a record
+      // that carries all of it can build it.
+      if (!record->hasDifference || record->oldSegments.GetSize() != 0 || !IsTableTag(record->record.tag)) {
+        return result_code::kFailed;
+      }
+      auto empty = std::make_unique<CTagObject>();
+      empty->kind = kind_code::kTable;
+      std::memcpy(empty->tag, record->record.tag, 4);
+      std::memcpy(empty->tagText, record->record.tag, 4);
+      table = empty.get();
+      added.push_back(std::move(empty));
+    }
     const std::uint32_t length = record->hasDifference ? record->record.newLength : table->length;
     const std::uint32_t offset = record->record.newOffset;
     if (offset < directoryEnd || length > size || offset > size - length) return result_code::kFailed;
@@ -143,6 +160,10 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
     bySlot[i] = table;
     placements.push_back({offset, length});
   }
+  // The installed font's offset table is kept when the revised font has its
+  // tables; with a table added or dropped, it is the one for the new count.
+  const bool sameTables = added.empty() && tableTotal == tables.size();
+  const COpenTypeHeader offsetTable = sameTables ? header : OffsetTableFor(header.sfntVersion, tableTotal);
   // The file ends with its last table and that table's padding: a larger
   // size would only make the program allocate and write zeros.
   std::uint64_t tablesEnd = directoryEnd;
@@ -166,9 +187,10 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   std::uint8_t* image = newImage.data();
   // The directory lies inside the image (size is at least directoryEnd).
   CByteWriter out(newImage);
-  bool written = out.U32(header.sfntVersion) && out.U16(header.numTables) && out.U16(header.searchRange) &&
-                 out.U16(header.entrySelector) && out.U16(header.rangeShift);
-  for (const auto& table : tables) {
+  bool written = out.U32(offsetTable.sfntVersion) && out.U16(offsetTable.numTables) &&
+                 out.U16(offsetTable.searchRange) && out.U16(offsetTable.entrySelector) &&
+                 out.U16(offsetTable.rangeShift);
+  for (const CTagObject* table : bySlot) {
     written = written && out.Seek(kOffsetTableSize + kDirectoryEntrySize * table->directorySlot) &&
               out.Bytes(table->tag, 4) && out.U32(table->newCheckSum) && out.U32(table->newOffset) &&
               out.U32(table->newLength);
@@ -176,8 +198,8 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   if (!written) return result_code::kFailed;
 
   const int recalculated =
-      RecalcCheckSum(fontPath, header.sfntVersion, header.numTables, header.searchRange, header.entrySelector,
-                     header.rangeShift, progress, window, fontCount, fontIndex);
+      RecalcCheckSum(fontPath, offsetTable.sfntVersion, offsetTable.numTables, offsetTable.searchRange,
+                     offsetTable.entrySelector, offsetTable.rangeShift, progress, window, fontCount, fontIndex);
   if (recalculated != 0) return recalculated;
   // The revision the revised font carries, for the run's record.
   if (const CTagObject* head = FindTagObject("head"); head != nullptr && head->newLength >= 8)

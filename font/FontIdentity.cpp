@@ -18,17 +18,34 @@ bool EntryHasTag(std::span<const std::uint8_t> image, std::size_t entryOffset, c
          std::memcmp(image.data() + entryOffset, tag, 4) == 0;
 }
 
+// Keeps the name one name entry gave when it is the first by its rule: a
+// fifth-record name, from whichever entry, before any other, so that a font
+// named by its fifth record is named as it always was.
+void TakeName(FontIdentity& identity, FontNameRule rule, std::string& name) {
+  if (rule == FontNameRule::kNone) return;
+  if (identity.nameFound && !(rule == FontNameRule::kFifthRecord && identity.nameRule != rule)) return;
+  identity.nameFound = true;
+  identity.nameRule = rule;
+  identity.name = name;
+}
+
+bool NameSettled(const FontIdentity& identity) { return identity.nameRule == FontNameRule::kFifthRecord; }
+
 }  // namespace
 
-bool COpenTypeFont::ReadFontName(std::size_t entryIndex, std::string& name) const {
+FontNameRule COpenTypeFont::ReadFontNameBy(std::size_t entryIndex, std::string& name, bool fifthRecordOnly,
+                                           bool* tableRead) const {
+  if (tableRead != nullptr) *tableRead = false;
   const std::span<const std::uint8_t> image = Image();
   const std::size_t entryOffset = kOffsetTableSize + kDirectoryEntrySize * entryIndex;
-  if (entryIndex > 0xFFFF || !EntryHasTag(image, entryOffset, "name")) return false;
+  if (entryIndex > 0xFFFF || !EntryHasTag(image, entryOffset, "name")) return FontNameRule::kNone;
   CTagNameObject table;
-  if (!table.ParseDirectoryEntry(kind_code::kNameTable, image, entryOffset)) return false;
+  if (!table.ParseDirectoryEntry(kind_code::kNameTable, image, entryOffset)) return FontNameRule::kNone;
+  if (tableRead != nullptr) *tableRead = true;
   // A table cut short still answers from the records that lay inside it.
   table.ParseNameTable(image, kFontNameRecordIndex + 1);
-  return table.GetFontName(name);
+  if (fifthRecordOnly) return table.GetFontName(name) ? FontNameRule::kFifthRecord : FontNameRule::kNone;
+  return table.FindFontName(image, name);
 }
 
 bool COpenTypeFont::ReadFontRevision(std::size_t entryIndex, std::uint32_t& revision) const {
@@ -45,13 +62,22 @@ bool COpenTypeFont::ReadFontRevision(std::size_t entryIndex, std::uint32_t& revi
 
 FontIdentity COpenTypeFont::FindIdentityParts() const {
   FontIdentity identity;
+  // Only the first name table read is asked for the Windows names: a font
+  // has one, and a crafted one naming thousands must not be read whole each
+  // time.
+  bool fallbackAsked = false;
   const CByteReader reader(Image());
   for (std::size_t i = 0; i < header.numTables; ++i) {
     // Entries past the end of the file are not read, nor any after them.
     if (!reader.Contains(kOffsetTableSize + kDirectoryEntrySize * i, kDirectoryEntrySize)) break;
-    if (!identity.nameFound) identity.nameFound = ReadFontName(i, identity.name);
+    if (!NameSettled(identity)) {
+      std::string name;
+      bool tableRead = false;
+      TakeName(identity, ReadFontNameBy(i, name, fallbackAsked, &tableRead), name);
+      fallbackAsked = fallbackAsked || tableRead;
+    }
     if (!identity.revisionFound) identity.revisionFound = ReadFontRevision(i, identity.revision);
-    if (identity.nameFound && identity.revisionFound) break;
+    if (NameSettled(identity) && identity.revisionFound) break;
   }
   return identity;
 }
@@ -73,11 +99,11 @@ FontIdentity COpenTypeFont::ReadFontIdentityParts(std::vector<std::uint8_t> imag
 
 namespace {
 
-// What of a name table the identity read can reach: the header, the five
-// records up to the font name's, and a string at a 16-bit storage offset
+// What of a name table the identity read can reach: the header and up to
+// 65,535 records (786,426 bytes), and a string at a 16-bit storage offset
 // plus a 16-bit record offset. A longer table is read only that far, which
 // changes no answer.
-constexpr std::uint32_t kNameReach = 256 * 1024;
+constexpr std::uint32_t kNameReach = 1024 * 1024;
 // head's fields up to fontRevision and beyond, as ParseHeadTable reads them.
 constexpr std::uint32_t kHeadReach = 64;
 // All the table bytes one identity read takes; a real font needs one name
@@ -102,10 +128,11 @@ bool COpenTypeFont::ReadFontIdentity(const std::string& path, std::uint32_t& rev
   std::vector<std::uint8_t> directory(static_cast<std::size_t>(entries * kDirectoryEntrySize));
   if (!reader.ReadAt(kOffsetTableSize, directory)) return false;
   FontIdentity identity;
+  bool fallbackAsked = false;  // as in FindIdentityParts
   std::uint64_t budget = kIdentityBudget;
-  for (std::size_t i = 0; i < entries && !(identity.nameFound && identity.revisionFound); ++i) {
+  for (std::size_t i = 0; i < entries && !(NameSettled(identity) && identity.revisionFound); ++i) {
     const std::uint8_t* entry = directory.data() + kDirectoryEntrySize * i;
-    const bool isName = !identity.nameFound && std::memcmp(entry, "name", 4) == 0;
+    const bool isName = !NameSettled(identity) && std::memcmp(entry, "name", 4) == 0;
     const bool isHead = !identity.revisionFound && std::memcmp(entry, "head", 4) == 0;
     if (!isName && !isHead) continue;
     const std::uint32_t offset = LoadU32(entry + 8);
@@ -126,7 +153,12 @@ bool COpenTypeFont::ReadFontIdentity(const std::string& path, std::uint32_t& rev
     if (!reader.ReadAt(offset, {one.data() + kTableStart, take})) return false;
     COpenTypeFont table;
     if (!table.LoadImage(std::move(one))) continue;
-    if (isName) identity.nameFound = table.ReadFontName(0, identity.name);
+    if (isName) {
+      std::string found;
+      bool tableRead = false;
+      TakeName(identity, table.ReadFontNameBy(0, found, fallbackAsked, &tableRead), found);
+      fallbackAsked = fallbackAsked || tableRead;
+    }
     if (isHead) identity.revisionFound = table.ReadFontRevision(0, identity.revision);
   }
   ReleaseFont();

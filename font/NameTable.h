@@ -1,5 +1,7 @@
 // The `name` table: its header, its records and the font name by which the
-// search recognises an installed font (the fifth record's bytes).
+// search recognises an installed font (the fifth record's bytes; for a font
+// whose fifth record gives none, its Windows English full name or PostScript
+// name).
 #pragma once
 
 #include <cstddef>
@@ -20,6 +22,24 @@ constexpr std::size_t kNameRawSize = 260;
 constexpr std::size_t kFontNameBufferSize = 255;
 // The record whose text is the font name: the fifth, by position.
 constexpr std::size_t kFontNameRecordIndex = 4;
+// The longest Windows name taken as a font name: what a patch header holds.
+constexpr std::size_t kWindowsFontNameLength = 63;
+
+// Which part of the one rule for a font's name gave it.
+enum class FontNameRule {
+  kNone,             // no name
+  kFifthRecord,      // the fifth record as a single-byte string
+  kWindowsFullName,  // platform 3, encoding 1 or 10, language 0x409, name ID 4
+  kPostScriptName,   // the same record with name ID 6
+};
+
+// The Windows English name `nameID` of the name table `table` (its bytes):
+// the first record of platform 3, encoding 1 or 10, language 0x409 with that
+// ID whose string lies inside the table, decoded from UTF-16BE. False when
+// there is none, or when it is empty, not all printable ASCII (0x20 to 0x7E)
+// or longer than kWindowsFontNameLength characters. Reads only the table's
+// header and records, allocating nothing per record.
+bool ReadWindowsEnglishName(std::span<const std::uint8_t> table, std::uint16_t nameID, std::string& name);
 
 // One name record and a copy of its string as stored (no conversion). Only
 // the raw copy is kept: the ANSI and UTF-16 forms of a record are never
@@ -82,6 +102,12 @@ class CTagNameObject : public CTagObject {
   // more: such a name does not fit the 255-byte buffers, and since a patch's
   // font name has at most 63 characters it could never match anyway.
   bool GetFontName(std::string& name) const;
+
+  // The whole rule for the font name of the table in `image` (parsed by
+  // ParseNameTable, at least its first five records): the fifth record, else
+  // the Windows English full name, else the Windows English PostScript name.
+  // `name` is changed only when the result is not kNone.
+  FontNameRule FindFontName(std::span<const std::uint8_t> image, std::string& name) const;
 
   CNameTableObject nameTable;
 };

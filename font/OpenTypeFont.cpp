@@ -1,10 +1,12 @@
 // Loading a font file into its offset table and table objects.
 #include "font/OpenTypeFont.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "font/BigEndian.h"
 #include "font/PrintableTag.h"
@@ -14,9 +16,6 @@
 
 namespace {
 
-constexpr const char* kKnownTags[] = {"BASE", "CFF ", "GPOS", "GSUB", "OS/2", "VORG", "cmap", "head", "hhea", "hmtx",
-                                      "maxp", "name", "post", "vhea", "vmtx", "EBDT", "EBLC", "DSIG", "GDEF"};
-
 int Report(ProgressCallback progress, void* window, int fontCount, int fontIndex, int step, const std::string& path,
            const std::string& line2) {
   return ReportStep(progress, window, OverallPercent(fontIndex, fontCount, step), step, path, line2);
@@ -24,11 +23,17 @@ int Report(ProgressCallback progress, void* window, int fontCount, int fontIndex
 
 }  // namespace
 
-bool IsKnownTag(const char* tagText) {
-  for (const char* known : kKnownTags) {
-    if (std::strcmp(known, tagText) == 0) return true;
+bool IsTableTag(const std::uint8_t* tag) {
+  bool spaceSeen = false;
+  for (int i = 0; i < 4; ++i) {
+    if (tag[i] < 0x20 || tag[i] > 0x7E) return false;
+    if (tag[i] == 0x20) {
+      spaceSeen = true;
+    } else if (spaceSeen) {
+      return false;
+    }
   }
-  return false;
+  return true;
 }
 
 COpenTypeFont::COpenTypeFont() {
@@ -171,10 +176,9 @@ int COpenTypeFont::ParseFontImage(const std::string& path, const std::string& ba
   }
   for (std::size_t i = 0; i < header.numTables; ++i) {
     const std::size_t entryOffset = kOffsetTableSize + kDirectoryEntrySize * i;
-    char tagText[5] = {0, 0, 0, 0, 0};
-    std::memcpy(tagText, image.data() + entryOffset, 4);
-    if (!IsKnownTag(tagText)) {
-      refusal = "it has table '" + PrintableTag(image.data() + entryOffset) + "', which the updater does not accept";
+    const std::uint8_t* tag = image.data() + entryOffset;
+    if (!IsTableTag(tag)) {
+      refusal = "it has a table tag that is not four printable characters ('" + PrintableTag(tag) + "')";
       return result_code::kFailed;
     }
     auto table = std::make_unique<CTagObject>();
@@ -184,6 +188,19 @@ int COpenTypeFont::ParseFontImage(const std::string& path, const std::string& ba
       refusal = "table '" + PrintableTag(image.data() + entryOffset) + "' runs past the end of the file";
       return result_code::kFailed;
     }
+  }
+  // FindTagObject takes the first of a tag: a second one would be carried by
+  // no patch record, so such a font is refused rather than half revised.
+  std::vector<std::uint32_t> tags;
+  tags.reserve(tables.size());
+  for (const auto& table : tables) tags.push_back(LoadU32(table->tag));
+  std::sort(tags.begin(), tags.end());
+  const auto twice = std::adjacent_find(tags.begin(), tags.end());
+  if (twice != tags.end()) {
+    std::uint8_t tag[4];
+    StoreU32(tag, *twice);
+    refusal = "it has table '" + PrintableTag(tag) + "' twice";
+    return result_code::kFailed;
   }
   if (Report(progress, window, fontCount, fontIndex, 30, path, progress_text::kTablesRead))
     return result_code::kStopped;

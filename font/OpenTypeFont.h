@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "font/NameTable.h"
 #include "font/OpenTypeHeader.h"
 #include "font/OpenTypeObject.h"
 #include "font/Progress.h"
@@ -25,13 +26,15 @@
 // revision at once, with room to spare.
 constexpr std::uint64_t kLargestFontFile = std::uint64_t{256} << 20;
 
-// Whether `tagText` is one of the 19 tables the program accepts in a font.
-bool IsKnownTag(const char* tagText);
+// Whether the four bytes at `tag` are a table tag the reader accepts: each
+// from 0x20 to 0x7E, and no space before a character that is not one.
+bool IsTableTag(const std::uint8_t* tag);
 
 // The two parts of a font's identity, each found or not on its own.
 struct FontIdentity {
   bool nameFound = false;
   std::string name;
+  FontNameRule nameRule = FontNameRule::kNone;  // which part of the rule gave the name
   bool revisionFound = false;
   std::uint32_t revision = 0;
 };
@@ -46,9 +49,9 @@ class COpenTypeFont : public COpenTypeObject {
   COpenTypeFont& operator=(const COpenTypeFont&) = delete;
 
   // Loads the font at `path`. Reports steps 10, 20 and 30 through `progress`
-  // only when `window` is given. 0 loaded; 1 not a loadable 'OTTO' font with
-  // only known tables, or a directory or table that does not lie inside the
-  // file, or the file cannot be opened or read; 6 stopped at a report.
+  // only when `window` is given. 0 loaded; 1 not a loadable 'OTTO' font, a
+  // tag that is not a table tag (IsTableTag) or that appears twice, or a
+  // directory or table that does not lie inside the file, or the file cannot be opened or read; 6 stopped at a report.
   int ReadFontFile(const std::string& path, ProgressCallback progress, void* window, int fontCount, int fontIndex);
   // The same on the file `file` names, reached only as that very file
   // (platform/ReachedFiles.h): 1 when it is not.
@@ -67,11 +70,17 @@ class COpenTypeFont : public COpenTypeObject {
   // here, also frees what a derived class attaches to the font.
   virtual void ReleaseFont();
 
-  // The font name: the fifth name record's bytes up to the first zero, when
-  // the directory entry at `entryIndex` lies inside the file and is a `name`
-  // table that lies inside the file and yields one (see CTagNameObject).
-  // `name` is changed only when the result is true.
-  bool ReadFontName(std::size_t entryIndex, std::string& name) const;
+  // The font name by its one rule (CTagNameObject::FindFontName), when the
+  // directory entry at `entryIndex` lies inside the file and is a `name`
+  // table that lies inside the file and yields one. `name` is changed only
+  // when the result is not kNone. With `fifthRecordOnly`, only the fifth
+  // record is asked. `tableRead` (when given) tells whether the entry was a
+  // `name` table inside the file.
+  FontNameRule ReadFontNameBy(std::size_t entryIndex, std::string& name, bool fifthRecordOnly = false,
+                              bool* tableRead = nullptr) const;
+  bool ReadFontName(std::size_t entryIndex, std::string& name) const {
+    return ReadFontNameBy(entryIndex, name) != FontNameRule::kNone;
+  }
   // head.fontRevision (raw 16.16 bits) when the entry at `entryIndex` is a
   // `head` table of at least 54 bytes that lies inside the file.
   bool ReadFontRevision(std::size_t entryIndex, std::uint32_t& revision) const;
@@ -87,8 +96,10 @@ class COpenTypeFont : public COpenTypeObject {
   FontIdentity ReadFontIdentityParts(std::vector<std::uint8_t> image);
 
   // The name and revision of the loaded image, for the identity reads: the
-  // first `name` entry in directory order that yields a name and, on its
-  // own, the first `head` entry that yields a revision. Only entries whose
+  // first `name` entry in directory order whose fifth record yields a name,
+  // else the name the first `name` table inside the image yields by the rest
+  // of the rule, and, on its own,
+  // the first `head` entry that yields a revision. Only entries whose
   // 16 bytes lie inside the image are read. True when both were found; the
   // outputs are changed only then.
   bool FindIdentity(std::uint32_t& revision, std::string& name) const;

@@ -26,3 +26,8 @@ class COpenTypeHeader : public COpenTypeObject {
   std::uint16_t entrySelector = 0;
   std::uint16_t rangeShift = 0;
 };
+
+// The offset table of a font with `numTables` tables, its search fields
+// computed as OpenType defines them (searchRange the largest power of two not
+// above numTables, times 16; entrySelector its log2; rangeShift the rest).
+COpenTypeHeader OffsetTableFor(std::uint32_t sfntVersion, std::size_t numTables);

@@ -55,4 +55,29 @@ inline std::vector<std::uint8_t> SmallFont(const std::vector<std::uint8_t>& cff,
   return font;
 }
 
+// `font` (as SmallFont makes it) with one more table, `tag` (any four bytes)
+// holding `data`, after the others in the directory and in the file. The
+// search fields of the offset table are left as they were.
+inline std::vector<std::uint8_t> WithTable(const std::vector<std::uint8_t>& font, const std::uint8_t* tag,
+                                           const std::vector<std::uint8_t>& data) {
+  const std::size_t count = LoadU16(font.data() + 4);
+  const std::size_t oldDirectoryEnd = 12 + 16 * count;
+  std::vector<std::uint8_t> out(font.begin(), font.begin() + static_cast<std::ptrdiff_t>(oldDirectoryEnd));
+  out.resize(oldDirectoryEnd + 16, 0);
+  out.insert(out.end(), font.begin() + static_cast<std::ptrdiff_t>(oldDirectoryEnd), font.end());
+  StoreU16(out.data() + 4, static_cast<std::uint16_t>(count + 1));
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint8_t* entry = out.data() + 12 + 16 * i;
+    StoreU32(entry + 8, LoadU32(entry + 8) + 16);
+  }
+  std::uint8_t* entry = out.data() + oldDirectoryEnd;
+  std::memcpy(entry, tag, 4);
+  StoreU32(entry + 4, CalcTableCheckSum(data, static_cast<std::uint32_t>(data.size())));
+  StoreU32(entry + 8, static_cast<std::uint32_t>(out.size()));
+  StoreU32(entry + 12, static_cast<std::uint32_t>(data.size()));
+  out.insert(out.end(), data.begin(), data.end());
+  out.resize(AlignLength4(static_cast<std::uint32_t>(out.size())), 0);
+  return out;
+}
+
 }  // namespace fuzz_font

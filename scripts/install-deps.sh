@@ -27,6 +27,7 @@ test_packages=(
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 fonts-wine xvfb xauth xdotool imagemagick
   fonts-noto-cjk fonts-stix fonts-linuxlibertine xdelta3 osslsigncode openssl
+  fonts-inter python3-fonttools zstd
 )
 # What make bench measures against and makes its inputs with.
 bench_packages=(libbenchmark-dev zstd xdelta3 bsdiff python3-fonttools fonts-noto-cjk time)

@@ -58,7 +58,7 @@ for preset in linux linux-asan win32 win64; do
   fi
   ctest_args=()
   if [ "$preset" = win64 ] && [ "$TESSEL_RUNS_I386" = yes ]; then
-    ctest_args=(-E '^wine_end_to_end$')
+    ctest_args=(-E '^(wine_end_to_end|real_pairs_wine)$')
     ran=" (the end-to-end walk ran on the win32 build)"
   elif [ "$preset" = win64 ]; then
     ran=" (the Windows tests and the end-to-end walk, for the win32 build that cannot run here)"

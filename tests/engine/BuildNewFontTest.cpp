@@ -10,6 +10,7 @@
 #include <map>
 
 #include "engine/OpenTypeManager.h"
+#include "font/FontWords.h"
 #include "platform/Files.h"
 #include "platform/ImageBuffer.h"
 #include "platform/Resources.h"
@@ -457,6 +458,48 @@ TEST_F(CraftedFontTest, APatchThatDoesNotFitTheFontIsRefusedBeforeAnythingIsWrit
   }
   // The unchanged patch is built.
   EXPECT_EQ(Build(Patch()), 0);
+}
+
+TEST_F(CraftedFontTest, ARevisionDropsATableAndAddsOneCarriedWhole) {
+  // hhea (the last table in the file) dropped: three tables in new slots,
+  // the offset table computed for three.
+  const std::uint32_t dropSize = m_bySlot[0].offset;
+  std::vector<Record> dropped = {m_records[0], m_records[1], m_records[2]};
+  dropped[0].newIndex = 2;  // maxp
+  dropped[1].newIndex = 0;  // name
+  dropped[2].newIndex = 1;  // head
+  ASSERT_EQ(Build(test_patch::Build("Veld-W3", 0x00010000, dropSize, dropped)), 0);
+  COpenTypeFont revised;
+  ASSERT_EQ(revised.ReadFontImage(test_support::ReadBytes(m_temp), m_path, nullptr, nullptr, 1, 0), 0);
+  EXPECT_EQ(revised.fileLength, static_cast<std::int32_t>(dropSize));
+  EXPECT_EQ(revised.tables.size(), 3u);
+  EXPECT_EQ(revised.FindTagObject("hhea"), nullptr);
+  EXPECT_EQ(std::string(revised.tables[0]->tagText), "name");
+  EXPECT_EQ(revised.header.numTables, 3);
+  EXPECT_EQ(revised.header.searchRange, 32);
+  EXPECT_EQ(revised.header.entrySelector, 1);
+  EXPECT_EQ(revised.header.rangeShift, 16);
+  std::filesystem::remove(m_temp);  // the build writes a new file
+
+  // hhea's place taken by an added 'STAT', carried whole.
+  const Bytes stat = {0, 1, 0, 2, 0, 8, 0, 0, 0, 0, 0, 0x10, 0, 0, 0, 0, 0x53, 0x54, 0x41, 0x54};
+  std::vector<Record> added = m_records;
+  added[3] = Diff("STAT", 0, 3, static_cast<std::uint32_t>(stat.size()), m_bySlot[0].offset, {}, {{0, stat}});
+  const std::uint32_t addSize = m_bySlot[0].offset + static_cast<std::uint32_t>(stat.size());
+  ASSERT_EQ(Build(test_patch::Build("Veld-W3", 0x00010000, addSize, added)), 0);
+  ASSERT_EQ(revised.ReadFontImage(test_support::ReadBytes(m_temp), m_path, nullptr, nullptr, 1, 0), 0);
+  const CTagObject* table = revised.FindTagObject("STAT");
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(Bytes(table->data, table->data + table->length), stat);
+  EXPECT_EQ(table->checkSum, CalcTableCheckSum(stat, static_cast<std::uint32_t>(stat.size())));
+  EXPECT_EQ(revised.tables[0].get(), table);
+  EXPECT_EQ(revised.FindTagObject("hhea"), nullptr);
+
+  // An added table has no installed table to keep or copy from.
+  added[3].olds = {{0, 4, 0}};
+  EXPECT_EQ(Build(test_patch::Build("Veld-W3", 0x00010000, addSize, added)), 1);
+  added[3] = Keep("STAT", 0, 3, static_cast<std::uint32_t>(stat.size()), m_bySlot[0].offset);
+  EXPECT_EQ(Build(test_patch::Build("Veld-W3", 0x00010000, addSize, added)), 1);
 }
 
 TEST_F(CraftedFontTest, TablesMayTouchButNotShareAByte) {

@@ -84,7 +84,7 @@ TEST(HeadTable, ShortOrMisplacedTablesAreRefused) {
   EXPECT_TRUE(tag.ParseHeadTable(std::span<const std::uint8_t>(head.data(), 54)));
 }
 
-TEST(FontIdentity, PackageFontsAreIdentifiedEvenWhenTheReaderRefusesThem) {
+TEST(FontIdentity, PackageFontsWithToolTablesAreIdentifiedAndRead) {
   struct Case {
     const char* path;
     const char* name;
@@ -102,31 +102,34 @@ TEST(FontIdentity, PackageFontsAreIdentifiedEvenWhenTheReaderRefusesThem) {
     EXPECT_EQ(name, c.name);
     EXPECT_EQ(revision, c.revision);
     EXPECT_TRUE(font.fileImage.empty());
-    EXPECT_EQ(font.ReadFontFile(test_support::HostPath(c.path), nullptr, nullptr, 1, 0), 1);
+    EXPECT_EQ(font.ReadFontFile(test_support::HostPath(c.path), nullptr, nullptr, 1, 0), 0);
   }
 }
 
-TEST(FontIdentity, NotoFacesHaveARevisionButNoName) {
+TEST(FontIdentity, WindowsOnlyFacesAreNamedByTheirEnglishFullName) {
+  // Noto's faces carry Windows name records only: the fifth is UTF-16.
   const std::vector<std::uint8_t>& face = font_test::NotoFace(0);
   if (face.empty()) GTEST_SKIP() << "fonts-noto-cjk is not installed";
   const Identity identity = IdentityOf(face);
-  EXPECT_FALSE(identity.found);
-  EXPECT_EQ(identity.revision, 0xDEADBEEFu) << "outputs are left alone on failure";
+  EXPECT_TRUE(identity.found);
+  EXPECT_EQ(identity.name, "Noto Sans CJK JP");
+  EXPECT_EQ(identity.revision, 0x00020106u);
   COpenTypeFont font;
   const FontIdentity parts = font.ReadFontIdentityParts(face);
-  EXPECT_FALSE(parts.nameFound);
+  EXPECT_TRUE(parts.nameFound);
+  EXPECT_EQ(parts.nameRule, FontNameRule::kWindowsFullName);
   EXPECT_TRUE(parts.revisionFound);
   EXPECT_EQ(parts.revision, 0x00020106u);
-  // The same face with a single-byte fifth record is identified.
+  // The same face with a single-byte fifth record is named by it, as always.
   ASSERT_EQ(font.ReadFontImage(face, "noto.otf", nullptr, nullptr, 1, 0), 0);
   std::vector<CraftedTable> tables;
   for (const auto& table : font.tables) {
     tables.push_back({table->tagText, {table->Data().begin(), table->Data().end()}});
   }
-  tables[12].data = Names("Noto Sans CJK JP");
+  tables[12].data = Names("Noto Sans CJK JP Fifth");
   const Identity renamed = IdentityOf(BuildFont(tables));
   EXPECT_TRUE(renamed.found);
-  EXPECT_EQ(renamed.name, "Noto Sans CJK JP");
+  EXPECT_EQ(renamed.name, "Noto Sans CJK JP Fifth");
   EXPECT_EQ(renamed.revision, 0x00020106u);
 }
 

@@ -33,6 +33,61 @@ std::optional<std::string> FontNameOf(const std::vector<std::uint8_t>& table) {
   return name;
 }
 
+struct WindowsRecord {
+  std::uint16_t encodingID;
+  std::uint16_t languageID;
+  std::uint16_t nameID;
+  std::u16string text;  // stored as UTF-16BE
+};
+
+// A name table of Windows records only, in the order given.
+std::vector<std::uint8_t> WindowsNames(const std::vector<WindowsRecord>& records) {
+  std::vector<std::uint8_t> table(6 + 12 * records.size(), 0);
+  PutU16(table, 2, static_cast<std::uint16_t>(records.size()));
+  PutU16(table, 4, static_cast<std::uint16_t>(table.size()));
+  std::size_t storage = 0;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const WindowsRecord& r = records[i];
+    for (const auto& [at, value] : {std::pair{0, 3},
+                                    {2, r.encodingID},
+                                    {4, r.languageID},
+                                    {6, r.nameID},
+                                    {8, static_cast<int>(2 * r.text.size())},
+                                    {10, static_cast<int>(storage)}}) {
+      PutU16(table, RecordAt(i) + at, static_cast<std::uint16_t>(value));
+    }
+    for (char16_t c : r.text) {
+      table.push_back(static_cast<std::uint8_t>(c >> 8));
+      table.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    }
+    storage += 2 * r.text.size();
+  }
+  return table;
+}
+
+TEST(NameTable, WindowsOnlyFontsAreNamedByTheirEnglishFullNameElseThePostScriptName) {
+  // The fifth record is UTF-16: the full name, English (US), encoding 1 or 10.
+  const WindowsRecord family{1, 0x409, 1, u"Veld"}, style{1, 0x409, 2, u"W3"}, unique{1, 0x409, 3, u"1.0;Veld"};
+  const WindowsRecord postScript{1, 0x409, 6, u"Veld-W3"};
+  EXPECT_EQ(FontNameOf(WindowsNames({family, style, unique, {1, 0x409, 4, u"Veld W3"}, postScript})), "Veld W3");
+  EXPECT_EQ(FontNameOf(WindowsNames({family, style, unique, postScript, {10, 0x409, 4, u"Veld W3"}})), "Veld W3");
+  // Another language, or a full name that is not 1 to 63 printable ASCII
+  // characters: the PostScript name.
+  for (const std::u16string& full :
+       {std::u16string(u"ヴェルド W3"), std::u16string(u"Veld\tW3"), std::u16string(), std::u16string(64, u'V')}) {
+    EXPECT_EQ(FontNameOf(WindowsNames({family, style, unique, {1, 0x409, 4, full}, postScript})), "Veld-W3");
+  }
+  EXPECT_EQ(FontNameOf(WindowsNames({family, style, unique, {1, 0x411, 4, u"Veld W3"}, postScript})), "Veld-W3");
+  EXPECT_EQ(FontNameOf(WindowsNames({family, style, unique, {1, 0x409, 4, std::u16string(63, u'V')}})),
+            std::string(63, 'V'));
+  // Neither: no name.
+  EXPECT_EQ(
+      FontNameOf(WindowsNames({family, style, unique, {3, 0x409, 4, u"Veld W3"}, {1, 0x409, 6, u"Veld W3\u00e9"}})),
+      std::nullopt);
+  // A single-byte fifth record still wins, whatever the Windows records say.
+  EXPECT_EQ(FontNameOf(NameTable(kFiveNames)), "Sample Font");
+}
+
 TEST(NameTable, RecordsAreParsedAsStored) {
   std::vector<std::uint8_t> table = NameTable(kFiveNames);
   PutU16(table, RecordAt(2) + 0, 3);
@@ -86,7 +141,11 @@ TEST(NameTable, TextEndsAtTheFirstZeroByte) {
     COpenTypeFont font;
     ASSERT_EQ(font.ReadFontImage(noto, "noto.otf", nullptr, nullptr, 1, 0), 0);
     std::string name;
-    EXPECT_FALSE(font.ReadFontName(12, name));  // entry 12 is the name table
+    // Entry 12 is the name table: its fifth record gives nothing, its
+    // Windows English full name does.
+    EXPECT_EQ(font.ReadFontNameBy(12, name, true), FontNameRule::kNone);
+    EXPECT_EQ(font.ReadFontNameBy(12, name), FontNameRule::kWindowsFullName);
+    EXPECT_EQ(name, "Noto Sans CJK JP");
     EXPECT_EQ(std::string(font.tables[12]->tagText), "name");
   }
 }

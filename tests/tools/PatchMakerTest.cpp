@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -151,6 +152,13 @@ std::string Refusal(const Bytes& oldImage, const Bytes& newImage) {
   EXPECT_FALSE(authoring::MakePatch(oldImage, newImage, result, error));
   EXPECT_TRUE(result.patch.empty());
   return error;
+}
+
+// "" when the patch was made, the reason otherwise.
+std::string MakeError(const Bytes& oldImage, const Bytes& newImage) {
+  MakeResult result;
+  std::string error;
+  return authoring::MakePatch(oldImage, newImage, result, error) ? std::string() : "refused: " + error;
 }
 
 TEST(PatchMaker, CraftedPairUsesEveryForm) {
@@ -321,23 +329,21 @@ TEST(PatchMaker, RefusesFontsItCannotPatch) {
 
   EXPECT_NE(Refusal(good, Bytes(good.begin(), good.begin() + 200)).find("past the end"), std::string::npos);
 
-  // Real fonts: a collection, and a FontForge font with its FFTM table.
+  // A collection is refused; one face out of it, named only in Windows
+  // records, and a FontForge font with its 'FFTM' table are taken.
   if (test_support::HostFileExists(tools_test::kSansCollection)) {
     const Bytes collection = test_support::ReadBytes(test_support::HostPath(tools_test::kSansCollection));
     EXPECT_NE(Refusal(good, collection).find("collection"), std::string::npos);
-    // The face as Debian ships it: Windows name records first, so the fifth
-    // record is UTF-16 and the search reads no name from it.
     const Bytes face = test_support::ExtractCollectionFace(collection, 0);
-    const std::string error = Refusal(face, tools_test::RebuildFont(face, {}, 0x00030000));
-    EXPECT_NE(error.find("no name the font search can read"), std::string::npos) << error;
+    EXPECT_EQ(MakeError(face, tools_test::RebuildFont(face, {}, 0x00030000)), "");
   }
   const std::string libertine = "/usr/share/fonts/opentype/linux-libertine/LinLibertine_R.otf";
   if (test_support::HostFileExists(libertine)) {
     const Bytes font = test_support::ReadBytes(test_support::HostPath(libertine));
-    EXPECT_NE(Refusal(font, font).find("'FFTM'"), std::string::npos);
+    EXPECT_NE(Refusal(font, font).find("patch it twice"), std::string::npos);
   }
 
-  // Table sets that differ.
+  // A revised font with a table more is taken (the table is added).
   Bytes withGdef = tools_test::RebuildFont(revised, {});
   {
     COpenTypeFont font;
@@ -349,12 +355,25 @@ TEST(PatchMaker, RefusesFontsItCannotPatch) {
     withGdef = test_support::BuildFont(tables);
     tools_test::FixCheckSums(withGdef);
   }
-  const std::string different = Refusal(good, withGdef);
-  EXPECT_NE(different.find("only the revised font has 'GDEF'"), std::string::npos) << different;
+  EXPECT_EQ(MakeError(good, withGdef), "");
+  // A revision that goes down, unless it is allowed.
+  const std::string down = Refusal(revised, good);
+  EXPECT_NE(down.find("revision 1.000 is below the installed font's 1.004"), std::string::npos) << down;
+  {
+    MakeResult result;
+    std::string error;
+    authoring::MakeOptions options;
+    options.allowDowngrade = true;
+    EXPECT_TRUE(authoring::MakePatch(revised, good, result, error, options)) << error;
+  }
 
   // More than 255 tables.
   std::vector<test_support::CraftedTable> many;
-  for (int i = 0; i < 256; ++i) many.push_back({"post", Bytes(32, 0)});
+  for (int i = 0; i < 256; ++i) {
+    char tag[5];
+    std::snprintf(tag, sizeof tag, "p%03d", i);  // each tag once: a tag twice is refused by the reader
+    many.push_back({tag, Bytes(32, 0)});
+  }
   EXPECT_NE(Refusal(test_support::BuildFont(many), revised).find("255"), std::string::npos);
 
   // A name longer than the 63 bytes a patch holds.
@@ -364,6 +383,19 @@ TEST(PatchMaker, RefusesFontsItCannotPatch) {
   // The revised font would be found again as the installed one.
   const Bytes sameIdentity = tools_test::SmallFont("Test Gothic", 0x00010000, tools_test::RandomBytes(500, 9));
   EXPECT_NE(Refusal(good, sameIdentity).find("patch it twice"), std::string::npos);
+}
+
+TEST(PatchMaker, NotesAChangedFullName) {
+  const Bytes good = tools_test::SmallFont("Test Gothic", 0x00010000, tools_test::RandomBytes(500, 8));
+  const Bytes renamed = tools_test::SmallFont("Test Gothic Pro", 0x00010100, tools_test::RandomBytes(500, 8));
+  MakeResult result;
+  std::string error;
+  ASSERT_TRUE(authoring::MakePatch(good, renamed, result, error)) << error;
+  const bool noted = std::any_of(result.notes.begin(), result.notes.end(), [](const std::string& note) {
+    return note.find("full name changes from \"Test Gothic\" to \"Test Gothic Pro\"") != std::string::npos;
+  });
+  EXPECT_TRUE(noted);
+  EXPECT_TRUE(result.byteIdentical);
 }
 
 TEST(PatchMaker, WritesThePatchFileOnlyWhenMade) {

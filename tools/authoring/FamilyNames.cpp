@@ -74,16 +74,14 @@ std::size_t Cp932Size(const std::string& utf8) {
   return EncodeCp932(utf8, cp932) ? cp932.size() : utf8.size();
 }
 
-}  // namespace
-
-bool ReadFamilyName(std::span<const std::uint8_t> nameTable, FamilyName& name) {
-  name = FamilyName{};
+// The records of `nameTable` whose strings lie inside it; false when the
+// header or a record is cut short.
+bool ReadRecords(std::span<const std::uint8_t> nameTable, std::vector<NameRecord>& records) {
   CByteReader reader(nameTable);
   std::uint16_t format = 0;
   std::uint16_t count = 0;
   std::uint16_t stringOffset = 0;
   if (!reader.ReadU16(format) || !reader.ReadU16(count) || !reader.ReadU16(stringOffset)) return false;
-  std::vector<NameRecord> records;
   for (std::uint16_t i = 0; i < count; ++i) {
     NameRecord record{};
     std::uint16_t length = 0;
@@ -98,6 +96,20 @@ bool ReadFamilyName(std::span<const std::uint8_t> nameTable, FamilyName& name) {
     record.bytes = nameTable.subspan(at, length);
     records.push_back(record);
   }
+  return true;
+}
+
+}  // namespace
+
+std::string ReadFullName(std::span<const std::uint8_t> nameTable) {
+  std::vector<NameRecord> records;
+  return ReadRecords(nameTable, records) ? PickName(records, 4) : std::string();
+}
+
+bool ReadFamilyName(std::span<const std::uint8_t> nameTable, FamilyName& name) {
+  name = FamilyName{};
+  std::vector<NameRecord> records;
+  if (!ReadRecords(nameTable, records)) return false;
   name.family = PickName(records, 16);
   if (name.family.empty()) name.family = PickName(records, 1);
   name.style = PickName(records, 17);

@@ -19,6 +19,10 @@ struct FamilyName {
 // has no usable family name.
 bool ReadFamilyName(std::span<const std::uint8_t> nameTable, FamilyName& name);
 
+// The full name (name 4) of `nameTable`, UTF-8, chosen as ReadFamilyName
+// chooses; empty when it has none.
+std::string ReadFullName(std::span<const std::uint8_t> nameTable);
+
 // The start dialog's lines: one per family, in the order the families first
 // appear, "・" and the family with its styles ("・Noto Sans CJK JP Regular/Bold"),
 // or with the number of its styles when they are many or the line would be

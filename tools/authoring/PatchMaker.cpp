@@ -13,6 +13,7 @@
 #include "font/HeadTable.h"
 #include "font/OpenTypeFont.h"
 #include "platform/Files.h"
+#include "tools/authoring/FamilyNames.h"
 #include "tools/authoring/FontLayout.h"
 #include "tools/authoring/OutputFile.h"
 #include "tools/authoring/PatchWriter.h"
@@ -27,18 +28,6 @@ std::string Quoted(const std::string& tag) {
   quoted += tag;
   quoted.push_back('\'');
   return quoted;
-}
-
-std::string JoinTags(const std::set<std::string>& tags) {
-  std::string text;
-  for (const std::string& tag : tags) text += (text.empty() ? "" : ", ") + Quoted(tag);
-  return text;
-}
-
-std::string RevisionText(std::uint32_t revision) {
-  char text[32];
-  std::snprintf(text, sizeof text, "0x%08X", revision);
-  return text;
 }
 
 // The table's bytes after its length up to a multiple of 4 are all in the
@@ -118,8 +107,9 @@ bool ReadIdentity(const std::vector<std::uint8_t>& image, const COpenTypeFont& l
   if (!hasName) {
     reason =
         "it has no name the font search can read: the search takes the fifth record of the name table as a "
-        "single-byte string, and here that record is missing, empty or UTF-16 (its first byte is zero); put "
-        "the Macintosh name records first";
+        "single-byte string and, where that gives none, the Windows English full name (platform 3, encoding 1 "
+        "or 10, language 0x409, name ID 4) or else PostScript name (ID 6) when it is 1 to 63 printable ASCII "
+        "characters; this font has none of them";
   } else if (!hasRevision) {
     reason = "it has no head table from which the font search can read its revision";
   } else {
@@ -128,7 +118,62 @@ bool ReadIdentity(const std::vector<std::uint8_t>& image, const COpenTypeFont& l
   return false;
 }
 
+// head.fontRevision of a loaded font, 0 when it has no head table to read.
+std::uint32_t HeadRevision(const COpenTypeFont& font) {
+  std::uint32_t revision = 0;
+  for (std::size_t i = 0; i < font.tables.size(); ++i) {
+    if (font.ReadFontRevision(i, revision)) break;
+  }
+  return revision;
+}
+
+void StoreOffsetTable(const COpenTypeHeader& header, std::uint8_t (&out)[kOffsetTableSize]) {
+  StoreU32(out, header.sfntVersion);
+  StoreU16(out + 4, header.numTables);
+  StoreU16(out + 6, header.searchRange);
+  StoreU16(out + 8, header.entrySelector);
+  StoreU16(out + 10, header.rangeShift);
+}
+
+struct FontNames {
+  std::string family;
+  std::string fullName;
+};
+
+FontNames NamesOf(const COpenTypeFont& font) {
+  FontNames names;
+  if (const CTagObject* table = font.FindTagObject("name"); table != nullptr) {
+    FamilyName family;
+    if (ReadFamilyName(table->Data(), family)) names.family = family.family;
+    names.fullName = ReadFullName(table->Data());
+  }
+  return names;
+}
+
+// A font whose family or full name changes is, to the customer's software
+// (menus, documents naming the font), another font.
+void NoteNameChanges(const COpenTypeFont& oldFont, const COpenTypeFont& newFont, std::vector<std::string>& notes) {
+  const FontNames before = NamesOf(oldFont);
+  const FontNames after = NamesOf(newFont);
+  for (const auto& [what, old, now] : {std::tuple{"family name", before.family, after.family},
+                                       std::tuple{"full name", before.fullName, after.fullName}}) {
+    if (old != now) {
+      notes.push_back(std::string("the ") + what + " changes from \"" + old + "\" to \"" + now +
+                      "\": the customer's software will see a new font");
+    }
+  }
+}
+
 }  // namespace
+
+std::string RevisionText(std::uint32_t revision) {
+  // 16.16 fixed point, shown as fonts show it: three decimals.
+  const std::uint32_t thousandths =
+      static_cast<std::uint32_t>((std::uint64_t{revision & 0xFFFF} * 1000 + 0x8000) >> 16);
+  char text[32];
+  std::snprintf(text, sizeof text, "%u.%03u", (revision >> 16) + thousandths / 1000, thousandths % 1000);
+  return text;
+}
 
 std::string DescribeUnloadableFont(const std::vector<std::uint8_t>& image) {
   COpenTypeFont font;
@@ -137,7 +182,7 @@ std::string DescribeUnloadableFont(const std::vector<std::uint8_t>& image) {
 }
 
 bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std::uint8_t>& newImage, MakeResult& result,
-               std::string& error) {
+               std::string& error, const MakeOptions& options) {
   result = MakeResult{};
   for (const auto& [image, which] : {std::pair{&oldImage, "the installed font"}, {&newImage, "the revised font"}}) {
     const std::string reason = DescribeUnloadableFont(*image);
@@ -174,19 +219,13 @@ bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std:
       }
     }
   }
-  if (oldTags != newTags) {
-    std::set<std::string> onlyOld;
-    std::set<std::string> onlyNew;
-    std::set_difference(oldTags.begin(), oldTags.end(), newTags.begin(), newTags.end(),
-                        std::inserter(onlyOld, onlyOld.end()));
-    std::set_difference(newTags.begin(), newTags.end(), oldTags.begin(), oldTags.end(),
-                        std::inserter(onlyNew, onlyNew.end()));
-    error = "the fonts have different tables (the updater can neither add nor drop a table):";
-    if (!onlyOld.empty()) error += " only the installed font has " + JoinTags(onlyOld) + ";";
-    if (!onlyNew.empty()) error += " only the revised font has " + JoinTags(onlyNew) + ";";
-    error.pop_back();
-    return false;
-  }
+  // A table only the installed font has is dropped (it has no record); one
+  // only the revised font has is added, carried whole.
+  std::set_difference(oldTags.begin(), oldTags.end(), newTags.begin(), newTags.end(),
+                      std::back_inserter(result.droppedTables));
+  std::set_difference(newTags.begin(), newTags.end(), oldTags.begin(), oldTags.end(),
+                      std::back_inserter(result.addedTables));
+  const bool sameTables = result.droppedTables.empty() && result.addedTables.empty();
   const CTagObject* newHead = newFont.FindTagObject("head");
   if (newHead == nullptr || newHead->length < kHeadTableSize) {
     error = "the revised font's head table is missing or shorter than 54 bytes";
@@ -217,7 +256,16 @@ bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std:
   } else {
     result.notes.push_back("the revised font has no name and revision the search can read (" + reason +
                            "); a later update could not find it");
+    result.newRevision = HeadRevision(newFont);
   }
+  if (result.newRevision <= result.oldRevision && !options.allowDowngrade) {
+    error =
+        "the revised font's revision " + RevisionText(result.newRevision) +
+        (result.newRevision == result.oldRevision ? " is the installed font's " : " is below the installed font's ") +
+        RevisionText(result.oldRevision) + "; raise head.fontRevision, or give --allow-downgrade";
+    return false;
+  }
+  NoteNameChanges(oldFont, newFont, result.notes);
 
   FontLayout layout;
   if (!PlanLayout(newFont, layout, error)) return false;
@@ -235,13 +283,20 @@ bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std:
       result.notes.push_back("in the revised font " + problem + "; the updater writes the right one");
     }
   }
+  // The updater keeps the installed font's offset table when the tables are
+  // the same, and computes it for the new count otherwise.
   std::uint8_t offsetTable[kOffsetTableSize];
-  std::memcpy(offsetTable, oldImage.data(), kOffsetTableSize);
+  if (sameTables) {
+    std::memcpy(offsetTable, oldImage.data(), kOffsetTableSize);
+  } else {
+    StoreOffsetTable(OffsetTableFor(oldFont.header.sfntVersion, newFont.tables.size()), offsetTable);
+  }
   if (std::memcmp(offsetTable, newImage.data(), kOffsetTableSize) != 0) {
     conventional = false;
-    result.notes.push_back(
-        "the revised font's offset table (numTables, searchRange, ...) differs from the installed font's; the "
-        "updater keeps the installed font's");
+    result.notes.push_back(sameTables ? "the revised font's offset table (numTables, searchRange, ...) differs from "
+                                        "the installed font's; the updater keeps the installed font's"
+                                      : "the revised font's offset table (searchRange, entrySelector, rangeShift) is "
+                                        "not the computed one; the updater writes the computed one");
   }
 
   // One record per table, in directory order of the revised font.
@@ -249,7 +304,10 @@ bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std:
   for (std::size_t i = 0; i < layout.places.size(); ++i) {
     const TablePlace& place = layout.places[i];
     const CTagObject& newTable = *place.table;
-    const CTagObject& oldTable = *oldFont.FindTagObject(newTable.tagText);
+    const CTagObject* installed = oldFont.FindTagObject(newTable.tagText);
+    // An added table is made from an empty one: carried whole.
+    const CTagObject none;
+    const CTagObject& oldTable = installed != nullptr ? *installed : none;
     PatchTable& table = tables[i];
     std::memcpy(table.tag, newTable.tag, 4);
     table.newIndex = place.newIndex;
@@ -261,11 +319,11 @@ bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std:
     report.tag = newTable.tagText;
     report.oldLength = oldTable.length;
     report.newLength = newTable.length;
-    if (SameTable(oldTable, newTable) && PaddingIsZero(oldTable)) {
+    if (installed != nullptr && SameTable(oldTable, newTable) && PaddingIsZero(oldTable)) {
       table.keep = true;
       report.form = TableForm::kKeep;
     } else {
-      if (std::strcmp(newTable.tagText, "maxp") == 0) {
+      if (installed == nullptr || std::strcmp(newTable.tagText, "maxp") == 0) {
         table.difference = ReplaceWhole(newTable.length);
       } else {
         CTableDiffer differ;
@@ -279,7 +337,9 @@ bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std:
         error = "internal error: the difference of table " + Quoted(newTable.tagText) + " does not cover it";
         return false;
       }
-      report.form = table.difference.oldSegments.empty() ? TableForm::kReplaceWhole : TableForm::kDifference;
+      report.form = installed == nullptr                   ? TableForm::kAdded
+                    : table.difference.oldSegments.empty() ? TableForm::kReplaceWhole
+                                                           : TableForm::kDifference;
       report.oldSegments = table.difference.oldSegments.size();
       report.newSegments = table.difference.newSegments.size();
       report.carriedBytes = table.difference.CarriedBytes();
@@ -317,12 +377,18 @@ bool MakePatch(const std::vector<std::uint8_t>& oldImage, const std::vector<std:
     error = "check failed: " + reason;
     return false;
   }
+  if (!result.byteIdentical) {
+    result.notes.push_back("the customer's font will not be the revised font byte for byte: it differs from byte " +
+                           std::to_string(FirstDifference(revised, newImage)) + " on (" +
+                           std::to_string(revised.size()) + " bytes against " + std::to_string(newImage.size()) +
+                           "), for the reasons above; every table is still the revised font's, with right checksums");
+  }
   result.patch = std::move(patch);
   return true;
 }
 
 bool MakePatchFile(const std::string& oldPath, const std::string& newPath, const std::string& patchPath,
-                   MakeResult& result, std::string& error) {
+                   MakeResult& result, std::string& error, const MakeOptions& options) {
   std::vector<std::uint8_t> oldImage;
   std::vector<std::uint8_t> newImage;
   if (!platform::ReadWholeFile(oldPath, oldImage)) {
@@ -333,7 +399,7 @@ bool MakePatchFile(const std::string& oldPath, const std::string& newPath, const
     error = "cannot read " + newPath;
     return false;
   }
-  return MakePatch(oldImage, newImage, result, error) && WriteOutputFile(patchPath, result.patch, error);
+  return MakePatch(oldImage, newImage, result, error, options) && WriteOutputFile(patchPath, result.patch, error);
 }
 
 }  // namespace authoring

@@ -54,7 +54,9 @@ int RunFontCommand(const std::string& path) {
     return 1;
   }
   if (!identity.nameFound) {
-    std::fprintf(stderr, "sabun font: no font name (the fifth name record yields no single-byte text)\n");
+    std::fprintf(stderr,
+                 "sabun font: no font name (the fifth name record yields no single-byte text, and there is "
+                 "no Windows English full name or PostScript name of 1 to 63 printable ASCII characters)\n");
     return 1;
   }
   if (!identity.revisionFound) {

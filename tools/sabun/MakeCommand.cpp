@@ -14,6 +14,7 @@ struct MakeArguments {
   std::string newPath;
   std::string patchPath;
   bool quiet = false;
+  bool allowDowngrade = false;
 };
 
 const char* FormName(authoring::TableForm form) {
@@ -24,13 +25,16 @@ const char* FormName(authoring::TableForm form) {
       return "replaced whole";
     case authoring::TableForm::kDifference:
       return "difference";
+    case authoring::TableForm::kAdded:
+      return "added";
   }
   return "";
 }
 
 void PrintResult(const authoring::MakeResult& result, const std::string& patchPath) {
   std::printf("font name: %s\n", ForOutput(result.fontName).c_str());
-  std::printf("revision: 0x%08X -> 0x%08X\n", result.oldRevision, result.newRevision);
+  std::printf("revision: %s -> %s\n", authoring::RevisionText(result.oldRevision).c_str(),
+              authoring::RevisionText(result.newRevision).c_str());
   for (const authoring::TableReport& table : result.tables) {
     std::printf("  %-4s %-14s %10u -> %10u", table.tag.c_str(), FormName(table.form), table.oldLength, table.newLength);
     if (table.form != authoring::TableForm::kKeep) {
@@ -39,6 +43,7 @@ void PrintResult(const authoring::MakeResult& result, const std::string& patchPa
     }
     std::printf("\n");
   }
+  for (const std::string& tag : result.droppedTables) std::printf("  %-4s dropped\n", tag.c_str());
   std::printf("patch: %s, %zu bytes\n", patchPath.c_str(), result.patch.size());
   std::printf("checked: the updater's build gives %s\n",
               result.byteIdentical ? "the revised font byte for byte"
@@ -48,7 +53,9 @@ void PrintResult(const authoring::MakeResult& result, const std::string& patchPa
 int RunMakeCommand(const MakeArguments& arguments) {
   authoring::MakeResult result;
   std::string error;
-  if (!authoring::MakePatchFile(arguments.oldPath, arguments.newPath, arguments.patchPath, result, error)) {
+  authoring::MakeOptions options;
+  options.allowDowngrade = arguments.allowDowngrade;
+  if (!authoring::MakePatchFile(arguments.oldPath, arguments.newPath, arguments.patchPath, result, error, options)) {
     std::fprintf(stderr, "sabun make: %s\n", error.c_str());
     return 1;
   }
@@ -66,5 +73,7 @@ void AddMakeCommand(CLI::App& app) {
   command->add_option("NEW", arguments->newPath, "the revised font")->required();
   command->add_option("-o,--output", arguments->patchPath, "the patch file to write")->required();
   command->add_flag("-q,--quiet", arguments->quiet, "print only notes and errors");
+  command->add_flag("--allow-downgrade", arguments->allowDowngrade,
+                    "make the patch even when NEW's revision is not above OLD's");
   SetCommandAction(command, [arguments]() { return RunMakeCommand(*arguments); });
 }
