@@ -347,8 +347,8 @@ class CFolderCheck {
     for (const IniKey& key : section->keys) {
       const std::string upper = Upper(key.name);
       if (!keyLines.emplace(upper, key.line).second) {
-        Error(kUpdateListFileName, key.line, key.name + " appears a second time (first on line " +
-                                                 std::to_string(keyLines[upper]) + ")",
+        Error(kUpdateListFileName, key.line,
+              key.name + " appears a second time (first on line " + std::to_string(keyLines[upper]) + ")",
               "the updater reads only the first; remove one");
         continue;
       }
@@ -378,11 +378,11 @@ class CFolderCheck {
       const std::string numberValue = Value(kFontSection, numberKey);
       const bool anyKey = keyLines.count(fileKey) != 0 || keyLines.count(numberKey) != 0;
       const int line = anyKey ? LineOf(section, keyLines.count(fileKey) != 0 ? fileKey : numberKey) : section->line;
-      const std::string stops = "; the updater stops reading the list at entry " + std::to_string(n) +
-                                " and drops every font after it";
+      const std::string stops =
+          "; the updater stops reading the list at entry " + std::to_string(n) + " and drops every font after it";
       if (!anyKey) {
-        Error(kUpdateListFileName, line, "entry " + std::to_string(n) + " is missing (no " + fileKey + ", no " +
-                                             numberKey + ")" + stops,
+        Error(kUpdateListFileName, line,
+              "entry " + std::to_string(n) + " is missing (no " + fileKey + ", no " + numberKey + ")" + stops,
               "add it, or set MAXNUM to the number of fonts");
         continue;
       }
@@ -430,8 +430,9 @@ class CFolderCheck {
     std::string fontName;
     std::uint32_t oldRevision = 0;
     if (!CMakeSabunData::ReadPatchHeaderBytes(bytes, fontName, oldRevision)) {
-      Error(file, 0, "is not a patch (it does not start with \"VKTP\"); the updater leaves entry " +
-                         std::to_string(entry) + " out of its search",
+      Error(file, 0,
+            "is not a patch (it does not start with \"VKTP\"); the updater leaves entry " + std::to_string(entry) +
+                " out of its search",
             "put the right file back, or " + std::string(kBundleAgain));
       return;
     }
@@ -449,14 +450,18 @@ class CFolderCheck {
       Error(file, 0, "names no font: the search never finds one for it", "make the patch again");
     }
     const std::optional<std::uint32_t> newRevision = NewRevision(*patch);
-    if (newRevision && *newRevision <= oldRevision) {
-      const bool same = *newRevision == oldRevision;
+    if (newRevision && *newRevision < oldRevision) {
       Error(file, 0,
             "revises \"" + fontName + "\" from revision " + FormatRevision(oldRevision) + " to " +
-                FormatRevision(*newRevision) +
-                (same ? ": the revision stays, so a revised font would be revised again"
-                      : ": the revision goes down (the installed and revised fonts swapped?)"),
+                FormatRevision(*newRevision) + ": the revision goes down (the installed and revised fonts swapped?)",
             "make the patch from the installed font to the revised one, whose head.fontRevision is higher");
+    } else if (newRevision && *newRevision == oldRevision) {
+      // Only a changed name keeps a revised font from being found again,
+      // and the patch does not say whether it changed.
+      Warning(file, 0,
+              "keeps \"" + fontName + "\" at revision " + FormatRevision(oldRevision) +
+                  ": unless its name changed, the updater would revise a revised font again",
+              "raise head.fontRevision in the revised font");
     }
   }
 
@@ -477,8 +482,9 @@ class CFolderCheck {
         Error(kUpdateListFileName, LineOf(section, "MAIN_TEXTTITLE"),
               "MAIN_TEXTTITLE says " + std::to_string(*stated) + " fonts, the list has " +
                   std::to_string(m_summary.fonts),
-              "write " + std::to_string(m_summary.fonts) + " in the title (sabun bundle fills in the count when "
-                                                           "--title is left out)");
+              "write " + std::to_string(m_summary.fonts) +
+                  " in the title (sabun bundle fills in the count when "
+                  "--title is left out)");
       }
     }
     const std::string maxText = Value(kStartSection, "MAXNUM");
@@ -528,9 +534,8 @@ class CFolderCheck {
       }
       const auto [at, fresh] = seen.emplace(name, number);
       if (!fresh) {
-        Error(kDownloadNamesFileName, number, name + " is listed again (first on line " + std::to_string(at->second) +
-                                                  ")",
-              "list each name once");
+        Error(kDownloadNamesFileName, number,
+              name + " is listed again (first on line " + std::to_string(at->second) + ")", "list each name once");
         continue;
       }
       ++m_summary.downloadNames;

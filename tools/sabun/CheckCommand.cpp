@@ -55,7 +55,6 @@ void AddCheckCommand(CLI::App& app) {
   CLI::App* command = app.add_subcommand(
       "check", "check an update data folder as the updater will read it; exit status 0 only when it is sound");
   auto folder = std::make_shared<std::string>();
-  command->add_option("DIR", *folder, "the update data folder (update.ini, patches/, download-names.txt)")
-      ->required();
+  command->add_option("DIR", *folder, "the update data folder (update.ini, patches/, download-names.txt)")->required();
   SetCommandAction(command, [folder]() { return RunCheckCommand(*folder); });
 }
