@@ -45,7 +45,9 @@ iconv -f CP932 -t UTF-8 "$data/update.ini" | grep -qF "下記4フォントが改
 step "a mistyped UPDATE_DATA stops the configure"
 cmake --preset win32 -B "$work/mistyped" -DTESSEL_BUILD_TESTS=OFF -DUPDATE_DATA="$work/update-dat" \
   -DTESSEL_HOST_SABUN="$sabun" >"$work/mistyped.log" 2>&1 && fail "the configure went on with a mistyped UPDATE_DATA"
-grep -qF "UPDATE_DATA: no such folder: $work/update-dat" "$work/mistyped.log" || { cat "$work/mistyped.log"; fail "no clear message"; }
+# CMake folds long lines of its message.
+grep -qF "UPDATE_DATA: no such folder" "$work/mistyped.log" && grep -qF "$work/update-dat" "$work/mistyped.log" ||
+  { cat "$work/mistyped.log"; fail "no clear message"; }
 
 step "a folder with a patch deleted stops the build"
 cp -r "$data" "$work/spoiled"
@@ -73,11 +75,17 @@ exe=$ship/app/$name.exe
 [ -x "$exe" ] || fail "the signed $exe lost its executable bit"
 grep -q "sabun check $data" "$work/ship.log" || fail "the build did not check the update data"
 echo "   built and signed in $((SECONDS - began)) s: $exe"
-# The version resource carries the release's names (UTF-16LE strings).
-resource=$(strings -el "$exe")
-for text in "Tessel Demo Font Updater" "$name.exe" "1.1.0.0"; do
-  grep -qxF "$text" <<<"$resource" || fail "the version resource has no \"$text\""
-done
+# The version resource, the version box and the system menu carry the
+# release's names (UTF-16LE strings).
+python3 - "$exe" "Tessel Demo Font Updater" "$name.exe" "1.1.0.0" "$name Version 1.1" \
+  "Tessel Demo Font Updaterのﾊﾞｰｼﾞｮﾝ情報(&A)..." <<'PY' || fail "the release's names are not in the program"
+import sys
+data = open(sys.argv[1], "rb").read()
+missing = [text for text in sys.argv[2:] if text.encode("utf-16-le") not in data]
+for text in missing:
+    print("no \"%s\" in %s" % (text, sys.argv[1]))
+sys.exit(1 if missing else 0)
+PY
 
 step "7. verify, pack"
 osslsigncode verify -in "$exe" -CAfile "$work/test-signing/cert.pem" >"$work/verify.log" 2>&1 ||
