@@ -32,10 +32,79 @@ function(tessel_update_data_files dir out_list)
   set(${out_list} "${entries}" PARENT_SCOPE)
 endfunction()
 
-# tessel_embed_update_data(<target> <folder>)
+# The folder is checked with `sabun check` before anything of it is
+# embedded: a folder the updater would misread fails the build with the
+# check's own words. The check is sabun built for this machine:
+# TESSEL_HOST_SABUN when given; else on Linux the build's own, and for the
+# Windows builds one built here from the same sources (in host-sabun/, with
+# the system's compiler).
+set(TESSEL_HOST_SABUN "" CACHE FILEPATH
+    "sabun built for this machine (such as build/linux-app/tools/sabun), to check UPDATE_DATA; empty: built here")
+if(TESSEL_HOST_SABUN OR WIN32)
+  if(TESSEL_HOST_SABUN)
+    if(NOT EXISTS "${TESSEL_HOST_SABUN}")
+      message(FATAL_ERROR "TESSEL_HOST_SABUN: no such file: ${TESSEL_HOST_SABUN}\n"
+                          "Build it (cmake --preset linux-app && cmake --build --preset linux-app), "
+                          "or leave TESSEL_HOST_SABUN empty to build one here")
+    endif()
+    set(tessel_check_tool "${TESSEL_HOST_SABUN}")
+    set(tessel_check_depends "${TESSEL_HOST_SABUN}")
+  else()
+    include(ExternalProject)
+    set(host "${CMAKE_BINARY_DIR}/host-sabun")
+    ExternalProject_Add(tessel_host_sabun
+      SOURCE_DIR "${CMAKE_SOURCE_DIR}"
+      BINARY_DIR "${host}"
+      CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF
+      BUILD_COMMAND ${CMAKE_COMMAND} --build "${host}" --target sabun
+      BUILD_BYPRODUCTS "${host}/tools/sabun"
+      INSTALL_COMMAND ""
+      BUILD_ALWAYS TRUE
+      EXCLUDE_FROM_ALL TRUE)
+    set(tessel_check_tool "${host}/tools/sabun")
+    set(tessel_check_depends tessel_host_sabun "${host}/tools/sabun")
+  endif()
+endif()
+
+function(tessel_check_update_data target dir files)
+  if(tessel_check_tool)
+    set(tool "${tessel_check_tool}")
+    set(depends ${tessel_check_depends})
+  else()
+    set(tool "$<TARGET_FILE:sabun>")
+    set(depends sabun)
+  endif()
+  set(stamp "${CMAKE_CURRENT_BINARY_DIR}/${target}_update_data.checked")
+  # The folders as well as the files: a deleted patch changes its folder.
+  set(inputs "${dir}" "${dir}/update.ini" ${files})
+  if(IS_DIRECTORY "${dir}/patches")
+    list(APPEND inputs "${dir}/patches")
+  endif()
+  add_custom_command(OUTPUT "${stamp}"
+    COMMAND "${tool}" check "${dir}"
+    COMMAND ${CMAKE_COMMAND} -E touch "${stamp}"
+    DEPENDS ${depends} ${inputs}
+    COMMENT "sabun check ${dir}"
+    VERBATIM)
+  add_custom_target(${target}_update_data_check DEPENDS "${stamp}")
+  add_dependencies(${target} ${target}_update_data_check)
+endfunction()
+
+# tessel_embed_update_data(<target> <folder> [CHECKED])
+# CHECKED: the folder must pass `sabun check` first (the updater's data; the
+# tests embed broken folders on purpose).
 function(tessel_embed_update_data target dir)
   get_filename_component(dir "${dir}" ABSOLUTE)
   tessel_update_data_files("${dir}" entries)
+  if("CHECKED" IN_LIST ARGN)
+    set(checked "")
+    foreach(e IN LISTS entries)
+      string(REPLACE "|" ";" parts "${e}")
+      list(GET parts 2 path)
+      list(APPEND checked "${path}")
+    endforeach()
+    tessel_check_update_data(${target} "${dir}" "${checked}")
+  endif()
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${dir}")
   set(gen "${CMAKE_CURRENT_BINARY_DIR}/${target}_update_data")
   set(files "")

@@ -3,10 +3,12 @@
 // and by the program, whose narrow literals are UTF-8 on every system.
 #pragma once
 
+#include "release.h"
+
 #define TEXT_PROGRAM_TITLE "VELDMARKフォント 改訂プログラム"
 
 // The string table, by number.
-#define TEXT_101 "VELDMARK Font Updater2023のﾊﾞｰｼﾞｮﾝ情報(&A)..."
+#define TEXT_101 TESSEL_PROGRAM_NAME "のﾊﾞｰｼﾞｮﾝ情報(&A)..."
 #define TEXT_102 "フォントの改訂を中止します。\r\n\r\n中止する場合は、”はい”ボタン、\r\n中止しない場合は、”いいえ”ボタンを押してください。"
 #define TEXT_105 "改訂が正常に終了しました。\r\n\r\n改訂したフォントを有効にする為に、システムを再起動します。\r\n再起動する場合は、”再起動”を押してください。"
 #define TEXT_106 "フォントファイルの改訂を中止しました。"
@@ -55,5 +57,5 @@
 
 // The version box (template 100).
 #define TEXT_ABOUT_TITLE "VELDMARKフォント Updaterのﾊﾞｰｼﾞｮﾝ情報"
-#define TEXT_ABOUT_VERSION "tessel_202310 Version 1.0"
+#define TEXT_ABOUT_VERSION TESSEL_EXECUTABLE_NAME " Version " TESSEL_RELEASE_VERSION
 #define TEXT_OK "OK"

@@ -26,7 +26,7 @@ test_packages=(
   libgtest-dev googletest libbenchmark-dev clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 fonts-wine xvfb xauth xdotool imagemagick
-  fonts-noto-cjk fonts-stix fonts-linuxlibertine xdelta3 osslsigncode openssl
+  fonts-noto-cjk fonts-stix fonts-linuxlibertine xdelta3 osslsigncode openssl zip
   fonts-inter python3-fonttools zstd
 )
 # What make bench measures against and makes its inputs with.

@@ -2,10 +2,12 @@
 #include "app/terminal/CursesFace.h"
 
 #include <curses.h>
+#include <langinfo.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "app/DialogResult.h"
 #include "app/KestrelDlg.h"
@@ -49,6 +51,27 @@ std::string AboutHint() {
 bool IsStopKey(int key) { return key == 'q' || key == 'Q' || key == kCtrlC; }
 
 void Put(int row, int column, const std::string& text) { mvaddstr(row, column, text.c_str()); }
+
+// The box's lines. In a UTF-8 locale they are Unicode box characters: the
+// terminal's line-drawing set is not shown by every terminal that speaks
+// UTF-8 (xterm's TERM inside tmux or screen, PuTTY gave "lqqqk" and "x").
+struct BoxLines {
+  cchar_t ul, ur, ll, lr, h, v;
+};
+
+cchar_t BoxCharacter(const wchar_t* text) {
+  cchar_t character{};
+  setcchar(&character, text, A_NORMAL, 0, nullptr);
+  return character;
+}
+
+const BoxLines& UnicodeBox() {
+  static const BoxLines lines{BoxCharacter(L"┌"), BoxCharacter(L"┐"), BoxCharacter(L"└"),
+                              BoxCharacter(L"┘"), BoxCharacter(L"─"), BoxCharacter(L"│")};
+  return lines;
+}
+
+bool LocaleIsUtf8() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
 
 std::vector<std::string> Lines(const std::string& text) { return Fold(Escape(text), 1 << 20); }
 
@@ -127,14 +150,16 @@ int CCursesFace::Frame(int width, int height, const std::string& title, int& lef
   const int top = std::max(1, (LINES - height) / 2);
   attrset(COLOR_PAIR(kBox));
   for (int row = top; row < top + height; ++row) mvhline(row, left, ' ', width);
-  mvaddch(top, left, ACS_ULCORNER);
-  mvhline(top, left + 1, ACS_HLINE, width - 2);
-  mvaddch(top, left + width - 1, ACS_URCORNER);
-  mvvline(top + 1, left, ACS_VLINE, height - 2);
-  mvvline(top + 1, left + width - 1, ACS_VLINE, height - 2);
-  mvaddch(top + height - 1, left, ACS_LLCORNER);
-  mvhline(top + height - 1, left + 1, ACS_HLINE, width - 2);
-  mvaddch(top + height - 1, left + width - 1, ACS_LRCORNER);
+  const BoxLines box = LocaleIsUtf8() ? UnicodeBox() : BoxLines{*WACS_ULCORNER, *WACS_URCORNER, *WACS_LLCORNER,
+                                                                *WACS_LRCORNER, *WACS_HLINE,    *WACS_VLINE};
+  mvadd_wch(top, left, &box.ul);
+  mvhline_set(top, left + 1, &box.h, width - 2);
+  mvadd_wch(top, left + width - 1, &box.ur);
+  mvvline_set(top + 1, left, &box.v, height - 2);
+  mvvline_set(top + 1, left + width - 1, &box.v, height - 2);
+  mvadd_wch(top + height - 1, left, &box.ll);
+  mvhline_set(top + height - 1, left + 1, &box.h, width - 2);
+  mvadd_wch(top + height - 1, left + width - 1, &box.lr);
   const std::string shown = " " + CutEnd(Escape(title), width - 6) + " ";
   attrset(COLOR_PAIR(kTitle) | A_BOLD);
   Put(top, left + std::max(1, (width - DisplayWidth(shown)) / 2), shown);

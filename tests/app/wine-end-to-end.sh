@@ -301,13 +301,8 @@ step "a throwaway code-signing certificate"
 signing="$work/signing"
 rm -rf "$signing"
 mkdir -p "$signing"
-echo "throwaway $$" >"$signing/password.txt"
-(openssl req -x509 -newkey rsa:2048 -nodes -keyout "$signing/key.pem" -out "$signing/cert.pem" -days 2 \
-  -subj "/CN=Tessel end-to-end test signing" -addext "extendedKeyUsage=codeSigning" \
-  -addext "keyUsage=digitalSignature" &&
-  openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" -out "$signing/test.pfx" \
-    -passout "file:$signing/password.txt") >"$signing/openssl.log" 2>&1 ||
-  { cat "$signing/openssl.log"; fail "openssl could not make the certificate"; }
+bash "$source_dir/scripts/test-certificate.sh" "$signing" >"$work/certificate.log" 2>&1 ||
+  { cat "$work/certificate.log"; fail "openssl could not make the certificate"; }
 # The signing time, the same for both builds below.
 export SOURCE_DATE_EPOCH=$(date +%s)
 
@@ -315,7 +310,7 @@ export SOURCE_DATE_EPOCH=$(date +%s)
 build_updater() {
   rm -rf "$1"
   (cd "$source_dir" &&
-    cmake --preset "$preset" -B "$1" -DUPDATE_DATA="$data" -DTESSEL_BUILD_TESTS=OFF \
+    cmake --preset "$preset" -B "$1" -DUPDATE_DATA="$data" -DTESSEL_BUILD_TESTS=OFF -DTESSEL_HOST_SABUN="$sabun" \
       -DSIGN_PFX="$signing/test.pfx" -DSIGN_PASSWORD_FILE="$signing/password.txt" >"$2.configure.log" 2>&1 &&
     cmake --build "$1" --target tessel_202310 -j 2 >"$2.build.log" 2>&1) ||
     { tail -n 30 "$2.configure.log" "$2.build.log"; fail "the updater did not build in $1"; }

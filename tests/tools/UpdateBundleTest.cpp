@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "patch/ResFileCtrl.h"
+#include "platform/Ini.h"
 #include "platform/Resources.h"
 #include "tests/support/TestFiles.h"
 #include "tests/tools/ToolsTestFonts.h"
@@ -192,6 +193,51 @@ TEST(UpdateBundle, RefusesAndLeavesNothingBehind) {
   test_support::WriteBytes(scratch.File("bad.tsv"), {'a', '\t', 'b', '\n'});
   EXPECT_FALSE(authoring::ReadManifest(scratch.File("bad.tsv"), input.fonts, error));
   EXPECT_NE(error.find("bad.tsv:1"), std::string::npos);
+}
+
+// Every refused pair is named, and not one patch line is logged before
+// nothing is written; the title's count is the bundle's own.
+TEST(UpdateBundle, NamesEveryRefusedPairAndCountsTheTitle) {
+  test_support::ScratchFolder scratch;
+  const std::string pairs = scratch.File("pairs");
+  WritePair(pairs, "a-good.otf", "Veld Gothic", "W3", 5);
+  WritePair(pairs, "b-same.otf", "Veld Gothic", "W4", 6);
+  WritePair(pairs, "c-same.otf", "Veld Gothic", "W5", 7);
+  for (const char* name : {"b-same.otf", "c-same.otf"}) {
+    fs::copy_file(pairs + "/old/" + name, pairs + "/new/" + name, fs::copy_options::overwrite_existing);
+  }
+  authoring::BundleInput input;
+  std::string error;
+  ASSERT_TRUE(authoring::ReadPairFolder(pairs, input.fonts, error)) << error;
+  std::vector<std::string> log;
+  std::vector<authoring::BundledFont> bundled;
+  for (unsigned jobs : {1u, 3u}) {
+    input.jobs = jobs;
+    log.clear();
+    error.clear();
+    EXPECT_FALSE(authoring::WriteBundle(
+        input, scratch.File("out"), [&](const std::string& line) { log.push_back(line); }, bundled, error));
+    EXPECT_TRUE(log.empty()) << log.front();
+    EXPECT_EQ(error.find("a-good.otf"), std::string::npos) << error;
+    EXPECT_NE(error.find("b-same.otf"), std::string::npos) << error;
+    EXPECT_NE(error.find("\nc-same.otf"), std::string::npos) << error;
+    EXPECT_NE(error.find("2 of 3 pairs refused"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(scratch.File("out")));
+  }
+
+  EXPECT_EQ(authoring::TitleWithCount("", 3), "下記3フォントが改訂対象です。");
+  EXPECT_EQ(authoring::TitleWithCount("全{count}書体、下記{count}フォント", 381), "全381書体、下記381フォント");
+  input.fonts.resize(1);
+  input.title = "下記６フォントが改訂対象です。";  // full-width digits, as the start dialog's own heading has them
+  EXPECT_FALSE(authoring::WriteBundle(input, scratch.File("out"), nullptr, bundled, error));
+  EXPECT_NE(error.find("the title says 6 fonts, the bundle has 1"), std::string::npos) << error;
+  input.title = "下記{count}フォントが改訂対象です。";
+  ASSERT_TRUE(authoring::WriteBundle(input, scratch.File("out"), nullptr, bundled, error)) << error;
+  CUpdateListOf read(scratch.File("out"));
+  std::string title;
+  ASSERT_TRUE(authoring::DecodeCp932(
+      platform::ReadProfileString(read.List().iniPath, "UPDATE_STARTDLG_STRING", "MAIN_TEXTTITLE", "", 1024), title));
+  EXPECT_EQ(title, "下記1フォントが改訂対象です。");
 }
 
 // The demo data the updater embeds by default: every listed font is there

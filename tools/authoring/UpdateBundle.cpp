@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
-#include <mutex>
 #include <set>
 #include <sstream>
 #include <system_error>
@@ -15,6 +14,7 @@
 #include "platform/TempFiles.h"
 #include "tools/authoring/FamilyNames.h"
 #include "tools/authoring/OutputFile.h"
+#include "tools/authoring/UpdateDataCheck.h"
 #include "tools/authoring/UpdateDataFolder.h"
 #include "tools/authoring/UpdateListWriter.h"
 
@@ -115,6 +115,17 @@ bool WriteFile(const fs::path& path, const std::string& text, std::string& error
 
 }  // namespace
 
+std::string TitleWithCount(const std::string& title, std::size_t fontCount) {
+  const std::string count = std::to_string(fontCount);
+  if (title.empty()) return "下記" + count + "フォントが改訂対象です。";
+  std::string filled = title;
+  static const std::string kCount = "{count}";
+  for (std::size_t at = filled.find(kCount); at != std::string::npos; at = filled.find(kCount, at + count.size())) {
+    filled.replace(at, kCount.size(), count);
+  }
+  return filled;
+}
+
 bool IsDownloadName(const std::string& name) {
   return name.size() == 5 && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -214,6 +225,13 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
     error = "too many fonts: the patch numbers run from 2001 to 65535";
     return false;
   }
+  const std::string title = TitleWithCount(input.title, input.fonts.size());
+  if (const std::optional<int> stated = StatedFontCount(title);
+      stated && *stated != static_cast<int>(input.fonts.size())) {
+    error = "the title says " + std::to_string(*stated) + " fonts, the bundle has " +
+            std::to_string(input.fonts.size()) + " (write {count} in the title and the number is filled in)";
+    return false;
+  }
   std::set<std::string> installedNames;
   std::vector<std::string> downloadNames;
   std::set<std::string> seenDownloadNames;
@@ -258,7 +276,6 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
   // workers; what is written and logged comes out in list order whatever
   // the order the fonts are finished in.
   struct FontOutcome {
-    bool done = false;
     bool made = false;
     std::string error;
     std::vector<std::string> lines;
@@ -267,9 +284,6 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
   };
   std::vector<FontOutcome> outcomes(input.fonts.size());
   std::atomic<std::size_t> next{0};
-  std::atomic<bool> stop{false};
-  std::mutex logged;
-  std::size_t logCount = 0;
   auto makeFont = [&](std::size_t i, FontOutcome& outcome) {
     const BundleFont& font = input.fonts[i];
     std::vector<std::uint8_t> oldImage;
@@ -304,18 +318,9 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
     outcome.family = FamilyOf(oldImage, font.installedFileName);
     outcome.made = true;
   };
+  // Every pair is made, so that every refusal is reported at once.
   auto work = [&] {
-    for (std::size_t i = next++; i < outcomes.size() && !stop; i = next++) {
-      makeFont(i, outcomes[i]);
-      if (!outcomes[i].made) stop = true;
-      const std::lock_guard<std::mutex> lock(logged);
-      outcomes[i].done = true;
-      for (; logCount < outcomes.size() && outcomes[logCount].done && outcomes[logCount].made; ++logCount) {
-        if (log) {
-          for (const std::string& line : outcomes[logCount].lines) log(line);
-        }
-      }
-    }
+    for (std::size_t i = next++; i < outcomes.size(); i = next++) makeFont(i, outcomes[i]);
   };
   const std::size_t workerCount = std::min<std::size_t>(BundleJobs(input.jobs), outcomes.size());
   {
@@ -323,21 +328,30 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
     for (std::size_t w = 1; w < workerCount; ++w) workers.emplace_back(work);
     work();
   }
+  // Every font that failed, in list order, one a line; and no patch line
+  // is logged unless every font was made.
+  std::size_t refused = 0;
+  for (const FontOutcome& outcome : outcomes) {
+    if (outcome.made) continue;
+    error += (refused++ == 0 ? "" : "\n") + (outcome.error.empty() ? std::string("stopped") : outcome.error);
+  }
+  if (refused > 0) {
+    if (refused > 1)
+      error += "\n" + std::to_string(refused) + " of " + std::to_string(outcomes.size()) + " pairs refused";
+    return false;
+  }
   UpdateListContent list;
   std::vector<FamilyName> families;
   for (FontOutcome& outcome : outcomes) {
-    // The first font in list order that failed is the one reported.
-    if (!outcome.made) {
-      error = outcome.error.empty() ? "stopped" : outcome.error;
-      return false;
+    if (log) {
+      for (const std::string& line : outcome.lines) log(line);
     }
     list.entries.push_back({outcome.entry.installedFileName, outcome.entry.patchNumber});
     families.push_back(std::move(outcome.family));
     bundled.push_back(std::move(outcome.entry));
   }
 
-  list.title =
-      input.title.empty() ? "下記" + std::to_string(input.fonts.size()) + "フォントが改訂対象です。" : input.title;
+  list.title = TitleWithCount(input.title, input.fonts.size());
   list.lines = BuildFontLines(families);
   std::string ini;
   if (!WriteUpdateList(list, ini, error)) return false;

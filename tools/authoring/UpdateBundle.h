@@ -21,7 +21,7 @@ struct BundleFont {
 struct BundleInput {
   std::vector<BundleFont> fonts;           // in update list order
   std::vector<std::string> downloadNames;  // more download names, besides the fonts' own
-  std::string title;                       // "MAIN_TEXTTITLE"; empty for the default
+  std::string title;                       // "MAIN_TEXTTITLE" ("{count}": the number of fonts); empty: the default
   unsigned jobs = 0;                       // patches made at once; 0: one a core, at most 8
 };
 
@@ -38,6 +38,10 @@ bool ReadPairFolder(const std::string& folder, std::vector<BundleFont>& fonts, s
 
 // A list of download names, one a line (blank lines and '#' lines skipped).
 bool ReadDownloadNames(const std::string& path, std::vector<std::string>& names, std::string& error);
+
+// The start dialog title: `title` with "{count}" replaced by the number of
+// fonts, or "下記Nフォントが改訂対象です。" when it is empty.
+std::string TitleWithCount(const std::string& title, std::size_t fontCount);
 
 // Whether `name` is a download name: five decimal digits.
 bool IsDownloadName(const std::string& name);

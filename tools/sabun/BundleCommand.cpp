@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "tools/authoring/UpdateBundle.h"
+#include "tools/authoring/UpdateDataFolder.h"
 #include "tools/sabun/Commands.h"
 
 namespace {
@@ -39,10 +40,26 @@ int RunBundleCommand(const BundleArguments& arguments) {
       input, arguments.outFolder, [](const std::string& line) { std::printf("%s\n", line.c_str()); }, bundled, error);
   std::fflush(stdout);
   if (!written) {
-    std::fprintf(stderr, "sabun bundle: %s (nothing was written)\n", error.c_str());
+    // One line for each refused pair, then what came of it.
+    std::size_t start = 0;
+    for (std::size_t end = error.find('\n');; end = error.find('\n', start)) {
+      std::fprintf(stderr, "sabun bundle: %s\n", error.substr(start, end - start).c_str());
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+    std::fprintf(stderr, "sabun bundle: nothing was written\n");
     return 1;
   }
   std::printf("update data: %s (%zu fonts)\n", arguments.outFolder.c_str(), bundled.size());
+  const std::filesystem::path names = std::filesystem::path(arguments.outFolder) / authoring::kDownloadNamesFileName;
+  std::vector<std::string> writtenNames;
+  if (std::filesystem::exists(names, failed) && authoring::ReadDownloadNames(names.string(), writtenNames, error)) {
+    std::printf("download names: %s (%zu names; the updater deletes the customers' download copies of these)\n",
+                names.string().c_str(), writtenNames.size());
+  } else {
+    std::printf("download names: none written (give them in the manifest's fourth column or with --download-names)\n");
+  }
+  std::printf("next: sabun check %s\n", arguments.outFolder.c_str());
   return 0;
 }
 
@@ -61,7 +78,9 @@ void AddBundleCommand(CLI::App& app) {
       ->required();
   command->add_option("--download-names", arguments->downloadNamesPath,
                       "a file of more download names (five digits), one a line");
-  command->add_option("--title", arguments->title, "the start dialog's title (MAIN_TEXTTITLE), UTF-8");
+  command->add_option("--title", arguments->title,
+                      "the start dialog's title (MAIN_TEXTTITLE), UTF-8; {count} is replaced by the number of fonts "
+                      "(default: 下記{count}フォントが改訂対象です。)");
   command->add_option("-j,--jobs", arguments->jobs,
                       "patches made at once (default: one a core, at most 8; each takes about 13 times its font's "
                       "size in memory)");

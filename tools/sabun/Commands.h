@@ -28,5 +28,6 @@ void AddInfoCommand(CLI::App& app);    // sabun info PATCH
 void AddApplyCommand(CLI::App& app);   // sabun apply OLD PATCH -o OUT
 void AddMakeCommand(CLI::App& app);    // sabun make OLD NEW -o PATCH
 void AddBundleCommand(CLI::App& app);  // sabun bundle ... -o DIR
+void AddCheckCommand(CLI::App& app);   // sabun check DIR
 void AddSearchCommand(CLI::App& app);  // sabun search --data DIR ROOT...
 void AddUpdateCommand(CLI::App& app);  // sabun update --data DIR FONT...

@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   AddApplyCommand(app);
   AddMakeCommand(app);
   AddBundleCommand(app);
+  AddCheckCommand(app);
   AddSearchCommand(app);
   AddUpdateCommand(app);
   try {
