@@ -34,6 +34,16 @@ std::size_t SequenceLength(const std::string& text, std::size_t at) {
   return length;
 }
 
+// The embeddings and overrides U+202A to U+202E (E2 80 AA to AE) and the
+// isolates U+2066 to U+2069 (E2 81 A6 to A9): a right-to-left override in a
+// folder name would show the rest of its row, and what follows, reversed.
+bool IsBidirectionalControl(const std::string& text, std::size_t at, std::size_t length) {
+  if (length != 3 || static_cast<unsigned char>(text[at]) != 0xE2) return false;
+  const unsigned char second = static_cast<unsigned char>(text[at + 1]);
+  const unsigned char third = static_cast<unsigned char>(text[at + 2]);
+  return (second == 0x80 && third >= 0xAA && third <= 0xAE) || (second == 0x81 && third >= 0xA6 && third <= 0xA9);
+}
+
 }  // namespace
 
 std::string EscapeForTerminal(const std::string& text, bool keepLineEnds) {
@@ -50,7 +60,8 @@ std::string EscapeForTerminal(const std::string& text, bool keepLineEnds) {
     // C0 controls, DEL, and the C1 controls U+0080 to U+009F (0xC2 0x80 to
     // 0xC2 0x9F), which some terminals obey as escape sequences.
     const bool c1 = length == 2 && c == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0;
-    const bool control = length == 0 || c1 || (length == 1 && (c < 0x20 || c == 0x7F) && !(keepLineEnds && c == '\n'));
+    const bool control = length == 0 || c1 || IsBidirectionalControl(text, at, length) ||
+                         (length == 1 && (c < 0x20 || c == 0x7F) && !(keepLineEnds && c == '\n'));
     if (!control) {
       out.append(text, at, length);
       at += length;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "font/OpenTypeFont.h"
 #include "font/Progress.h"
@@ -102,7 +103,21 @@ bool CFolderCheckCtrl::CollectCandidates() {
 }
 
 void CFolderCheckCtrl::SearchFonts(SearchCallback callback, void* window) {
-  if (EnumerateDrives(callback, window)) WalkFixedDrives(callback, window);
+  if (EnumerateDrives(callback, window) && WalkFixedDrives(callback, window)) PutAdministratorFoldersFirst();
+}
+
+void CFolderCheckCtrl::PutAdministratorFoldersFirst() {
+  // Each folder is asked once: its answer walks up to the root.
+  std::vector<std::pair<std::string, bool>> asked;
+  const auto administratorsOnly = [&asked](const std::unique_ptr<FoundFont>& found) {
+    for (const auto& [folder, answer] : asked) {
+      if (folder == found->file.folder) return answer;
+    }
+    const bool answer = platform::OnlyAdministratorsWrite(found->file);
+    asked.emplace_back(found->file.folder, answer);
+    return answer;
+  };
+  std::stable_partition(foundFonts.begin(), foundFonts.end(), administratorsOnly);
 }
 
 bool CFolderCheckCtrl::EnumerateDrives(SearchCallback callback, void* window) {

@@ -47,10 +47,16 @@ class CFolderCheckCtrl {
   // loads the download names. Always true.
   bool CollectCandidates();
 
-  // EnumerateDrives, then, unless stopped or failed, WalkFixedDrives.
+  // EnumerateDrives, then, unless stopped or failed, WalkFixedDrives and
+  // PutAdministratorFoldersFirst.
   void SearchFonts(SearchCallback callback, void* window);
   bool EnumerateDrives(SearchCallback callback, void* window);
   bool WalkFixedDrives(SearchCallback callback, void* window);
+  // The fonts in folders only administrators can write come first, each
+  // group in the order found: the run stops at the first font that fails,
+  // so a file a user planted in a folder of theirs can stop only the fonts
+  // in users' folders.
+  void PutAdministratorFoldersFirst();
   // Lists `folder` (ending with a separator) and the folders below it, down
   // to 8 levels below a drive root. False when stopped.
   bool WalkFolder(const std::string& folder, SearchCallback callback, void* window, int depth);

@@ -14,6 +14,7 @@
 #include "app/RunOutcome.h"
 #include "app/UnattendedFace.h"
 #include "app/terminal/CursesFace.h"
+#include "platform/posix/ElevatedEnvironment.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ int RunUnattended() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::posix::LeaveOutUsersSettings();
   bool unattended = false;
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];

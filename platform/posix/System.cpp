@@ -15,15 +15,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 #include <utility>
 
 #include "platform/Files.h"
 #include "platform/ReachedFiles.h"
 #include "platform/Runtime.h"
 #include "platform/SystemServices.h"
+#include "platform/posix/ElevatedEnvironment.h"
 #include "platform/posix/FileDescriptor.h"
-
-extern char** environ;
 
 namespace platform {
 namespace {
@@ -88,16 +88,26 @@ class RealActions : public SystemActions {
   }
 
   void Restart() override {
-    // The result is not looked at: a refused restart leaves the system
-    // running and the program ends as usual.
-    char program[] = "systemctl";
-    char command[] = "reboot";
-    char* arguments[] = {program, command, nullptr};
-    pid_t child = 0;
-    if (::posix_spawnp(&child, program, nullptr, nullptr, arguments, environ) == 0) {
-      int status = 0;
-      while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    // systemctl by its full path, with the system's search path and nothing
+    // else of this process's environment: a PATH or a setting of a user's
+    // could otherwise choose what runs as root. The result is not looked
+    // at: a refused restart leaves the system running and the program ends
+    // as usual.
+    for (const char* path : {"/usr/bin/systemctl", "/bin/systemctl"}) {
+      struct stat info {};
+      if (::stat(path, &info) != 0 || info.st_uid != 0 || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) continue;
+      char program[] = "systemctl";
+      char command[] = "reboot";
+      char* arguments[] = {program, command, nullptr};
+      std::string pathSetting = std::string("PATH=") + posix::kSystemPath;
+      char* environment[] = {pathSetting.data(), nullptr};
+      pid_t child = 0;
+      if (::posix_spawn(&child, path, nullptr, nullptr, arguments, environment) == 0) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
       }
+      return;
     }
   }
 

@@ -39,10 +39,10 @@ std::string UnguessableName() {
 }
 
 struct MadeFolder {
-  std::string base;  // the base asked for, ending with '/'
-  std::string path;  // the folder's path, ending with '/'
+  std::string base;         // the base asked for, ending with '/'
+  std::string path;         // the folder's path, ending with '/'
   std::string trustedBase;  // the base it was made in, ending with '/'
-  std::string name;  // its name in the base
+  std::string name;         // its name in the base
   FileDescriptor baseFd;
   FileDescriptor fd;
 };
@@ -71,7 +71,6 @@ FileDescriptor OpenTrustedBase(const std::string& base, std::string& opened) {
   if (fd.IsValid() && !TrustedForThisProcess(fd.Get())) return FileDescriptor();
   return fd;
 }
-
 
 // The program's own folders in the temporary folder, one per base asked
 // for, removed at exit when they are empty.

@@ -17,5 +17,4 @@ struct Located {
 };
 Located Locate(const std::string& path);
 
-
 }  // namespace platform::posix

@@ -19,6 +19,10 @@ TEST(TextLayout, ControlCharactersAndBrokenBytesAreShownNotSent) {
             "a\\xc2\\x9bb");
   EXPECT_EQ(Escape("\xff\xfe"), "\\xff\\xfe");
   EXPECT_EQ(Escape("\xe3\x83"), "\\xe3\\x83");
+  // A right-to-left override and an isolate would reorder the row; their
+  // neighbours (U+2010, U+206A) are shown as they are.
+  EXPECT_EQ(Escape("evil\u202etxt.otf\u2066x\u2069"), "evil\\xe2\\x80\\xaetxt.otf\\xe2\\x81\\xa6x\\xe2\\x81\\xa9");
+  EXPECT_EQ(Escape("\u202a\u2010\u206a"), "\\xe2\\x80\\xaa\u2010\u206a");
   // Line ends stay line ends; Japanese text is kept.
   EXPECT_EQ(Escape("一行目\r\n二行目\n"), "一行目\n二行目\n");
 }

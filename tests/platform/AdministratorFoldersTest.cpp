@@ -72,8 +72,7 @@ TEST(AdministratorFolders, DescriptorsThatLetOnlyAdministratorsChangeAFolder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.sddl, c.sddl + wcslen(c.sddl)));
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(
-        ::ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1, &descriptor, nullptr));
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1, &descriptor, nullptr));
     EXPECT_EQ(platform::win32::LetsOnlyAdministrators(descriptor, kRights), c.only);
     ::LocalFree(descriptor);
   }
