@@ -33,6 +33,7 @@ int EndMessageId(int code) {
     case result_code::kFailed:
       return string_id::kSourceReadFailed;
     case result_code::kReplaceFailed:
+    case result_code::kCannotWrite:
       return string_id::kRebuildFailed;
     case result_code::kRereadFailed:
       return string_id::kRevisedReadFailed;

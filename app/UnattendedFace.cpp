@@ -40,6 +40,8 @@ const char* FailureText(int code) {
       return "stopped";
     case result_code::kReplaceFailed:
       return "could not be replaced (in use, or the folder refuses it); the installed font is unchanged";
+    case result_code::kCannotWrite:
+      return "the revised font could not be written to the temporary folder (full, or it refuses); nothing written";
     case result_code::kRereadFailed:
       return "could not be read back; the installed font was put back";
     case result_code::kVerifyMismatch:

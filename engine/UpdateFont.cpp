@@ -93,7 +93,9 @@ int COpenTypeManager::UpdateFont(const std::string& fontPath, std::uint32_t expe
   int result = result_code::kRevised;
   const int built = BuildNewFont(fontPath, patchNumber, tempPath, progress, window, fontCount, fontIndex);
   if (built != 0) {
-    result = built == result_code::kStopped ? result_code::kStopped : result_code::kFailed;
+    // A temporary file that cannot be written (a full or refusing temporary
+    // folder) is a failure to write, not to read: its message says so.
+    result = built == result_code::kStopped || built == result_code::kCannotWrite ? built : result_code::kFailed;
   } else {
     // Every step from here works on the file that was read, in the folder
     // it was read from: a link swapped in meanwhile sends nothing elsewhere.

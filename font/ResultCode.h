@@ -12,7 +12,7 @@ inline constexpr int kStopped = 6;          // the user stopped the run at a rep
 inline constexpr int kPatchUnreadable = 7;  // the patch cannot be loaded (inside a build)
 inline constexpr int kNoHeadTable = 9;      // the revised font has no usable head table (inside a build)
 inline constexpr int kReplaceFailed = 10;   // the revised font could not be put in place
-inline constexpr int kCannotWrite = 11;     // the temporary file cannot be created (inside a build)
+inline constexpr int kCannotWrite = 11;     // the temporary file cannot be written (a full temporary folder)
 inline constexpr int kRereadFailed = 12;    // the font put in place cannot be read back
 inline constexpr int kVerifyMismatch = 13;  // the font put in place reads back different
 

@@ -15,8 +15,8 @@ namespace {
 // no group and no other user.
 bool RootsOwnFolder(const char* path) {
   struct stat info {};
-  return path != nullptr && path[0] == '/' && ::stat(path, &info) == 0 && S_ISDIR(info.st_mode) &&
-         info.st_uid == 0 && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  return path != nullptr && path[0] == '/' && ::stat(path, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == 0 &&
+         (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "platform/ReachedFiles.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,6 +156,16 @@ bool LookUpFile(const std::string& path, FileIdentity& file) {
   return true;
 }
 
+// A folder whose names can be added but never taken away (chattr +a):
+// the file beside the font could be made there but, should the rename
+// fail, never removed again. File systems without these flags say nothing.
+namespace {
+bool RemovesNothing(int folder) {
+  int flags = 0;
+  return ::ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+}
+}  // namespace
+
 // Every step works on the one folder descriptor, checked once against what
 // the search recorded: the file beside the font is created in it, given the
 // installed font's owner and bits through its own descriptor, and renamed
@@ -165,7 +177,8 @@ bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_
   const std::string path = file.Path();
   FileDescriptor folder = posix::OpenRecordedFolder(file);
   struct stat installed {};
-  if (!folder.IsValid() || !StillTheFile(folder.Get(), file, installed) || posix::IsReadOnlyMode(installed.st_mode))
+  if (!folder.IsValid() || !StillTheFile(folder.Get(), file, installed) || posix::IsReadOnlyMode(installed.st_mode) ||
+      RemovesNothing(folder.Get()))
     return false;
   std::string besideName;
   int created = -1;

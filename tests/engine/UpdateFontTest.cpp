@@ -230,9 +230,9 @@ TEST_F(UpdateFontTest, EveryFileOperationFailingInTurnLeavesAWholeFont) {
   const Row rows[] = {
       {"open the installed font", FileOp::Open, Kind::kInstalled, 1, Fault::Refuse, 1, false, 0},
       {"read the installed font", FileOp::Read, Kind::kInstalled, 1, Fault::PartWay, 1, false, 0},
-      {"create the temporary file", FileOp::Create, Kind::kTemporary, 1, Fault::Refuse, 1, false, 0},
-      {"write the temporary file", FileOp::Write, Kind::kTemporary, 1, Fault::Refuse, 1, false, 0},
-      {"write the temporary file", FileOp::Write, Kind::kTemporary, 1, Fault::PartWay, 1, false, 0},
+      {"create the temporary file", FileOp::Create, Kind::kTemporary, 1, Fault::Refuse, 11, false, 0},
+      {"write the temporary file", FileOp::Write, Kind::kTemporary, 1, Fault::Refuse, 11, false, 0},
+      {"write the temporary file", FileOp::Write, Kind::kTemporary, 1, Fault::PartWay, 11, false, 0},
       {"create the file beside the font", FileOp::Create, Kind::kBeside, 1, Fault::Refuse, 10, false, 0},
       {"write the file beside the font", FileOp::Write, Kind::kBeside, 1, Fault::Refuse, 10, false, 0},
       {"write the file beside the font", FileOp::Write, Kind::kBeside, 1, Fault::PartWay, 10, false, 0},
@@ -267,6 +267,31 @@ TEST_F(UpdateFontTest, EveryFileOperationFailingInTurnLeavesAWholeFont) {
     SetUp();
   }
   std::cout << table.str();
+}
+
+// Text in the revised font's place, padded so that its words sum to what
+// every well-formed font sums to, as an attacker who could redirect the
+// file read back would write it: the sum alone passes it, the bytes do not.
+TEST_F(UpdateFontTest, VerificationTellsTheRevisedFontFromTextPaddedToItsSum) {
+  const std::vector<std::uint8_t> before = test_support::ReadBytes(m_fontPath);
+  std::vector<std::uint8_t> forged = Bytes("root's font is mine now, says eve.......");
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i < forged.size(); i += 4)
+    sum += static_cast<std::uint32_t>(forged[i] << 24 | forged[i + 1] << 16 | forged[i + 2] << 8 | forged[i + 3]);
+  const std::uint32_t pad = 0xB1B0AFBAu - sum;
+  for (int shift = 24; shift >= 0; shift -= 8) forged.push_back(static_cast<std::uint8_t>(pad >> shift));
+  ASSERT_EQ(forged.size(), 44u);
+  int opens = 0;
+  platform::SetFileFaultHook([&](platform::FileOp op, const std::string& path) {
+    if (op == platform::FileOp::Open && path == m_fontPath && ++opens == 2)
+      test_support::WriteBytes(m_fontPath, forged);
+    return platform::Fault::None;
+  });
+  ProgressRecorder recorder;
+  EXPECT_EQ(Update(recorder, m_fontPath), 13);
+  platform::SetFileFaultHook({});
+  EXPECT_EQ(test_support::ReadBytes(m_fontPath), before);
+  EXPECT_EQ(FilesLeft(), 0);
 }
 
 TEST_F(UpdateFontTest, AReadOnlyFontIsNotReplaced) {
