@@ -103,10 +103,11 @@ wait_for() { # TEXT SECONDS WINDOW
     sleep 0.2
   done
 }
-# Starts the updater as root under sudo by mallory, up to its font list.
+# Starts the updater as root under sudo by mallory, up to its font list;
+# settings she left in the environment (sudo -E, su without -) come first.
 start_updater() {
   tmux -S "$sock" new-window -d -n run \
-    "SUDO_USER=mallory HOME=/root LANG=C.UTF-8 $scratch/bin/tessel_202310; echo EXIT=\$?; sleep 600"
+    "SUDO_USER=mallory HOME=/root LANG=C.UTF-8 ${1:-} $scratch/bin/tessel_202310; echo EXIT=\$?; sleep 600"
   wait_for "<次へ>" 30 run
   tmux -S "$sock" send-keys -t run Enter
   wait_for "<実行>" 300 run
@@ -201,6 +202,87 @@ wait "$writer" 2>/dev/null
 row "6 found path swapped for a link to a device" "after the list, replaced the font by a link to a FIFO she writes to" \
   "before: root opened it; after: code 1 (message 114), the FIFO never opened"
 
+# --- Run D: an elevated run with mallory's settings. -------------------------
+# Her TMPDIR (kept by su without -), a PATH whose systemctl is hers, a
+# terminal description and code converters of hers; a right-to-left
+# override in a folder name.
+rm -rf "$scratch/u3" "$scratch/u6"
+mkdir -p "$scratch/sys/fontsD"
+cp "$(installed $serif_b)" "$scratch/sys/fontsD/$serif_b"
+rlo=$'\u202e'
+as_mallory sh -c "
+  mkdir -p '$scratch/m/tmp' '$scratch/m/bin' '$scratch/m/ti' '$scratch/m/gconv' '$scratch/m/x${rlo}fto.txt'
+  cp '$(installed $sans_r)' '$scratch/m/x${rlo}fto.txt/$sans_r'
+  printf '#!/bin/sh\nid -u >$scratch/m/systemctl-ran\n' >'$scratch/m/bin/systemctl' && chmod 755 '$scratch/m/bin/systemctl'
+  infocmp tmux-256color 2>/dev/null | sed 's/smcup=/smcup=\\\\E]2;pwned-by-mallory\\\\007/' >'$scratch/m/ti.src'
+  tic -o '$scratch/m/ti' '$scratch/m/ti.src'
+  mkdir -p '$scratch/m/.terminfo' && cp -r '$scratch/m/ti/.' '$scratch/m/.terminfo/'
+  printf 'module CP932// INTERNAL EVIL 1\nmodule INTERNAL CP932// EVIL 1\n' >'$scratch/m/gconv/gconv-modules'" ||
+  fail "mallory's setup"
+printf '%s\n' '#include <stdio.h>' '#include <unistd.h>' \
+  "int gconv_init(void *s) { FILE *f = fopen(\"$scratch/m/gconv-ran\", \"w\"); if (f) { fprintf(f, \"%d\\n\", (int)geteuid()); fclose(f); } return 1; }" \
+  'int gconv(void) { return 1; }' >"$scratch/m/gconv/evil.c"
+cc -shared -fPIC -o "$scratch/m/gconv/EVIL.so" "$scratch/m/gconv/evil.c" || fail "mallory's converter did not build"
+chown -R 4242:4242 "$scratch/m"
+start_updater "TERM=tmux-256color TMPDIR=$scratch/m/tmp PATH=$scratch/m/bin:/usr/bin:/bin TERMINFO=$scratch/m/ti HOME=$scratch/m GCONV_PATH=$scratch/m/gconv"
+# At the font list the update list is in the temporary folder: none of it
+# is in hers, which she could rename away and replace by a link.
+[ -z "$(ls -A "$scratch/m/tmp")" ] || fail "root's temporary folder is in mallory's TMPDIR: $(ls -A "$scratch/m/tmp")"
+grep -qF 'x\xe2\x80\xaefto.txt/' <<<"$screen" || fail "the right-to-left override reached the screen raw"
+title=$(tmux -S "$sock" display -p -t run '#{pane_title}')
+tmux -S "$sock" send-keys -t run Enter
+wait_for "改訂が正常に終了しました。" 120 run
+tmux -S "$sock" send-keys -t run Enter  # 再起動
+wait_for "EXIT=" 20 run
+tmux -S "$sock" kill-window -t run
+[ -e "$scratch/m/systemctl-ran" ] && fail "mallory's systemctl ran as uid $(cat "$scratch/m/systemctl-ran")"
+[ -e "$scratch/m/gconv-ran" ] && fail "mallory's code converter ran as uid $(cat "$scratch/m/gconv-ran")"
+[[ "$title" == *pwned* ]] && fail "mallory's terminal description reached root's terminal"
+cmp -s "$demo/revised/$serif_b" "$scratch/sys/fontsD/$serif_b" || fail "run D did not revise root's font"
+row "12 TMPDIR of another user" "TMPDIR named a folder of hers (su without -); she would swap the private folder for a link and pad a text to the font sum" \
+  "before: the revised font was written through her link and read back by path, her 44 bytes passed the sum check and replaced root's font (exit 0, about 1 try in 12); after: her TMPDIR ignored (/tmp), the private folder reached only by descriptor, the image in memory put in place and compared byte for byte"
+row "13 PATH, TERMINFO, GCONV_PATH, a right-to-left override" "her systemctl first in PATH, her terminfo (TERMINFO and ~/.terminfo), her gconv module for CP932, a folder named with U+202E" \
+  "before: her systemctl ran as root at 再起動, her escape sequences reached root's terminal, her module ran as root when the update list was converted, the override reached the screen raw; after: none ran or reached it, the override shown as \\xe2\\x80\\xae"
+
+# --- Run E: one planted font met first. ---------------------------------------
+# A copy of an installed font with one number of its table directory
+# broken, in a folder of hers the walk meets before root's fonts.
+rm -rf "$scratch/m/x${rlo}fto.txt"
+mkdir -p "$scratch/sys/fontsE"
+cp "$(installed $sans_b)" "$scratch/sys/fontsE/$sans_b"
+cp "$(installed $serif_r)" "$scratch/sys/fontsE/$serif_r"
+planted=""
+for name in e1 e2 e3 e4 e5 e6 e7 e8 e9 ea eb ec ed ee ef; do
+  mkdir -p "$scratch/$name"
+  first=$(ls -f "$scratch" | grep -xE "sys|$name" | head -1)
+  if [ "$first" = "$name" ]; then planted="$scratch/$name"; break; fi
+  rmdir "$scratch/$name"
+done
+[ -n "$planted" ] || fail "no folder name the walk meets before root's"
+chown 4242:4242 "$planted"
+as_mallory /usr/bin/python3 -c "
+import struct, sys
+data = bytearray(open('$(installed $sans_b)', 'rb').read())
+for i in range(struct.unpack('>H', data[4:6])[0]):
+    at = 12 + 16 * i
+    if data[at:at + 4] == b'CFF ':
+        data[at + 12:at + 16] = struct.pack('>I', 0x7FFFFFF0)
+open('$planted/$sans_b', 'wb').write(data)" || fail "mallory's setup"
+start_updater
+hers=$(grep -nF "$(basename "$planted")/$sans_b" <<<"$screen" | head -1 | cut -d: -f1)
+roots=$(grep -nF "fontsE/" <<<"$screen" | head -1 | cut -d: -f1)
+[ -n "$hers" ] && [ -n "$roots" ] && [ "$roots" -lt "$hers" ] || fail "root's fonts are not listed before mallory's"
+tmux -S "$sock" send-keys -t run Enter
+wait_for "改訂元ファイル(" 120 run
+tmux -S "$sock" send-keys -t run Enter
+wait_for "EXIT=" 20 run
+grep -q "EXIT=1" <<<"$screen" || fail "run E did not end with 1"
+tmux -S "$sock" kill-window -t run
+cmp -s "$demo/revised/$sans_b" "$scratch/sys/fontsE/$sans_b" || fail "run E did not revise root's $sans_b first"
+cmp -s "$demo/revised/$serif_r" "$scratch/sys/fontsE/$serif_r" || fail "run E did not revise root's $serif_r first"
+row "14 one planted font met first" "copied an installed font into a folder of hers the walk meets first, its CFF length broken" \
+  "before: listed first, 実行 failed on it (114, exit 1) before any of root's fonts; after: root's fonts (folders only root writes) revised first, then hers fails (114, exit 1)"
+
 # --- sabun. ---------------------------------------------------------------------
 # 4: a sparse file named like a font.
 mkdir -p "$scratch/s4/big" "$scratch/s4/huge"
@@ -249,6 +331,21 @@ grep -q "status=0" <<<"$out" || fail "with links at the temporary names: $out"
 [ "$(cat "$scratch/sys/victim7")" = "root's file" ] || fail "the file behind the links was changed"
 row "7 links at the predictable temporary names" "planted 20,400 links in /tmp at the names of the next 40 s" \
   "before: no update list, the font not revised (status 1); after: revised (code 0) in a private mkdtemp folder, the linked file untouched"
+
+# 15: a font in a folder that keeps every name put in it (chattr +a, as
+# root could have left it; the file systems without the flag skip it).
+mkdir -p "$scratch/s15"
+cp "$(installed $serif_b)" "$scratch/s15/$serif_b"
+if chattr +a "$scratch/s15" 2>/dev/null; then
+  out=$(ns "$sabun update --data $demo $scratch/s15/$serif_b; echo status=\$?")
+  left=$(ls -A "$scratch/s15" | grep -vx "$serif_b")
+  chattr -a "$scratch/s15"
+  grep -q "status=0" <<<"$out" && fail "a font in an append-only folder was reported revised: $out"
+  [ -z "$left" ] || fail "files left in the append-only folder: $left"
+  cmp -s "$(installed $serif_b)" "$scratch/s15/$serif_b" || fail "the font in the append-only folder changed"
+  row "15 a folder that keeps every name (chattr +a)" "a font in an append-only folder" \
+    "before: a .part file the size of the revised font left beside it that no later run could remove (code 10); after: refused before anything is written (code 10), nothing left"
+fi
 
 # 9 (sabun): escape sequences in a folder name, printed to a terminal.
 evil=$'\e[2J\e]2;pwned\a'
