@@ -95,6 +95,7 @@ keys() { tmux -S "$socket" send-keys -t run "$@"; }
 expect_on_screen() { grep -qF -- "$1" <<<"$screen" || fail "the screen does not show '$1'"; }
 
 wait_for "<次へ>" 20 1-start
+grep -qE '┌─+ VELDMARK' <<<"$screen" && grep -q '┐' <<<"$screen" || fail "the window is not framed in box characters under tmux's TERM"
 expect_on_screen "ヴェルドマークのOpenTypeフォント製品に対する改訂プログラムです。"
 expect_on_screen "テッセル デモフォントをご利用のお客様は、下記4フォントが改訂対象です。"
 expect_on_screen "・テッセル デモ ゴシック Regular/Bold"
@@ -182,6 +183,28 @@ after=$(versions)
 expected=$(for f in "$scratch"/fonts/*.otf; do echo "$f $(fc-query --format '%{fontversion}' "$f")"; done | sort)
 [ "$after" = "$expected" ] || fail "fontconfig does not see the revisions: $after"
 [ "$after" != "$before" ] || fail "fontconfig still reports the old revisions"
+
+# TERM=xterm-256color inside tmux, a common setting, where the terminal's
+# line-drawing set shows as letters (lqqqk, x): the frame is drawn in box
+# characters all the same. Stopped at the start dialog.
+tmux -S "$socket" new-session -d -s xterm -x 110 -y 34 \
+  "TERM=xterm-256color LANG=C.UTF-8 HOME=/root $scratch/bin/tessel_202310; echo EXIT=\$?; sleep 600"
+for _ in $(seq 100); do
+  screen=$(tmux -S "$socket" capture-pane -p -t xterm)
+  grep -qF "<次へ>" <<<"$screen" && break
+  sleep 0.1
+done
+printf '%s\n' "$screen" >"$out/1-start-xterm-256color.txt"
+grep -qE '┌─+ VELDMARK' <<<"$screen" && grep -q '┐' <<<"$screen" && ! grep -q 'lqqq' <<<"$screen" ||
+  fail "the window is not framed in box characters under TERM=xterm-256color"
+tmux -S "$socket" send-keys -t xterm Tab Enter
+sleep 0.5
+tmux -S "$socket" send-keys -t xterm Enter
+for _ in $(seq 50); do
+  tmux -S "$socket" capture-pane -p -t xterm | grep -q "EXIT=" && break
+  sleep 0.1
+done
+tmux -S "$socket" kill-session -t xterm
 
 # Without a terminal: a message, a non-zero status, nothing changed.
 cp "$source_dir/resources/demo/installed/TesselDemoSansJP-Bold.otf.installed" "$scratch/fonts/TesselDemoSansJP-Bold.otf"
