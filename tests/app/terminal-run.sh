@@ -94,7 +94,7 @@ wait_for() {
 keys() { tmux -S "$socket" send-keys -t run "$@"; }
 expect_on_screen() { grep -qF -- "$1" <<<"$screen" || fail "the screen does not show '$1'"; }
 
-wait_for "<次へ>" 20 1-start
+wait_for "<次へ>" 60 1-start
 grep -qE '┌─+ VELDMARK' <<<"$screen" && grep -q '┐' <<<"$screen" || fail "the window is not framed in box characters under tmux's TERM"
 expect_on_screen "ヴェルドマークのOpenTypeフォント製品に対する改訂プログラムです。"
 expect_on_screen "テッセル デモフォントをご利用のお客様は、下記4フォントが改訂対象です。"
@@ -189,7 +189,7 @@ expected=$(for f in "$scratch"/fonts/*.otf; do echo "$f $(fc-query --format '%{f
 # characters all the same. Stopped at the start dialog.
 tmux -S "$socket" new-session -d -s xterm -x 110 -y 34 \
   "TERM=xterm-256color LANG=C.UTF-8 HOME=/root $scratch/bin/tessel_202310; echo EXIT=\$?; sleep 600"
-for _ in $(seq 100); do
+for _ in $(seq 600); do
   screen=$(tmux -S "$socket" capture-pane -p -t xterm)
   grep -qF "<次へ>" <<<"$screen" && break
   sleep 0.1
