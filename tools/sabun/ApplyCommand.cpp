@@ -105,7 +105,12 @@ int RunApplyCommand(const ApplyOptions& options) {
   if (result != result_code::kDone) {
     // Only a file the build wrote is ours to remove (11: the name was taken).
     if (manager->tempFileWritten) platform::RemoveFile(temp);
-    std::fprintf(stderr, "sabun apply: %s\n", BuildFailure(result).c_str());
+    if (result == result_code::kPatchUnreadable && manager->patch && !manager->patch->refusal.empty()) {
+      std::fprintf(stderr, "sabun apply: the patch %s cannot be loaded: %s\n", options.patchPath.c_str(),
+                   manager->patch->refusal.c_str());
+    } else {
+      std::fprintf(stderr, "sabun apply: %s\n", BuildFailure(result).c_str());
+    }
     return result;
   }
   std::error_code error;
