@@ -4,7 +4,6 @@
 // the image is written to a new temporary file.
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -119,9 +118,7 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   const std::uint32_t size = patch->newFileSize;
   const std::uint64_t directoryEnd = kOffsetTableSize + kDirectoryEntrySize * std::uint64_t{tableTotal};
   // A new font larger than the reader takes could never be verified.
-  if (size < directoryEnd || size > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max() - 1)) {
-    return result_code::kFailed;
-  }
+  if (size < directoryEnd || size > kLargestFontFile) return result_code::kFailed;
 
   // Every record is matched with its table and placed before any table is
   // rebuilt: the new lengths are known up front, so together the rebuilt
@@ -156,6 +153,9 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
     const std::uint32_t length = record->hasDifference ? record->record.newLength : table->length;
     const std::uint32_t offset = record->record.newOffset;
     if (offset < directoryEnd || length > size || offset > size - length) return result_code::kFailed;
+    // Copies only from the installed table, and no table longer than its
+    // segments give: checked for every table before the image is allocated.
+    if (!RecordFitsTable(*table, *record)) return result_code::kFailed;
     records[i] = record;
     bySlot[i] = table;
     placements.push_back({offset, length});
@@ -169,6 +169,16 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   std::uint64_t tablesEnd = directoryEnd;
   for (const Placement& p : placements) tablesEnd = std::max(tablesEnd, std::uint64_t{p.offset} + p.length);
   if (size > ((tablesEnd + 3) & ~std::uint64_t{3})) return result_code::kFailed;
+  // Nor can gaps between the tables make it much larger than what the font
+  // and the patch give: the tables back to back, each padded to a multiple
+  // of 4, after a directory with room for the revised font's tables or for
+  // the installed font's (a revision that drops a table may keep its room).
+  // A gap is zeros that neither holds; a released font may still have some
+  // (a table taken out and its place left), so gaps up to the installed
+  // font's size are taken.
+  std::uint64_t given = kOffsetTableSize + kDirectoryEntrySize * std::uint64_t{std::max(tableTotal, tables.size())};
+  for (const Placement& p : placements) given += (std::uint64_t{p.length} + 3) & ~std::uint64_t{3};
+  if (size > given + fileImage.size()) return result_code::kFailed;
   std::sort(placements.begin(), placements.end(),
             [](const Placement& a, const Placement& b) { return a.offset < b.offset; });
   if (!NoOverlap(placements)) return result_code::kFailed;

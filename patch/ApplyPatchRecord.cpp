@@ -32,6 +32,8 @@ std::uint32_t NewLength(const CTagObject& table, const CSabunTagObject& record) 
 // nothing behind.
 bool SegmentsFit(const CTagObject& table, const CSabunTagObject& record, std::uint64_t newPadded) {
   if (record.hasDifference == 0) return true;
+  // The zeros between segments are no bytes the patch or the font holds.
+  if (record.record.newLength > record.SegmentBytes()) return false;
   const std::span<const std::uint8_t> installed = table.PaddedData();
   for (const COldTagObject* segment : record.oldSegments) {
     if (!Inside(installed.size(), segment->srcOffset, segment->length) ||
@@ -106,6 +108,11 @@ void Rebuild(CTagObject& table, const CSabunTagObject& record, std::uint8_t* out
 }
 
 }  // namespace
+
+bool RecordFitsTable(const CTagObject& table, const CSabunTagObject& record) {
+  const std::uint64_t newPadded = (std::uint64_t{NewLength(table, record)} + 3) & ~std::uint64_t{3};
+  return SegmentsFit(table, record, newPadded);
+}
 
 int ApplyPatchRecord(CTagObject& table, const CSabunTagObject& record) {
   ClearRebuilt(table);

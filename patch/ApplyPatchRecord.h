@@ -9,13 +9,20 @@
 #include "font/TagObject.h"
 #include "patch/MakeSabunData.h"
 
+// Whether `record` can rebuild `table` (its tag's installed table, empty for
+// a table the font lacks) without reading or writing outside either: every
+// copy inside the installed table's padded length (a copy can only give
+// bytes the font has), every segment inside the new table's padded length,
+// and a new table no longer than its segments give (SegmentBytes). Checked
+// before anything is allocated for the table.
+bool RecordFitsTable(const CTagObject& table, const CSabunTagObject& record);
+
 // Fills the rebuilt form of `table` from `record` (whose tag is the table's):
 // new data (padded to a multiple of 4, plus one zero byte), new tag, new
 // checksum, new offset, new length, directory slot and data order. A second
-// call starts from nothing. 1 done; 0 refused because a segment reaches past
-// the installed table's padded length or past the installed file, or past the
-// new table's padded length, or the new data cannot be allocated; the table
-// then holds no new data.
+// call starts from nothing. 1 done; 0 refused because the record does not
+// fit the table (RecordFitsTable), or the new data cannot be allocated; the
+// table then holds no new data.
 int ApplyPatchRecord(CTagObject& table, const CSabunTagObject& record);
 
 // The same rebuild written straight into the new file's `image` at the

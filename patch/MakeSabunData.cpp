@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "font/ByteReader.h"
+#include "font/OpenTypeFont.h"
 #include "font/PrintableTag.h"
 #include "platform/Resources.h"
 
@@ -78,6 +79,13 @@ std::size_t CSabunTagObject::DifferenceSize() const {
   std::size_t size = 4 + kOldSegmentSize * oldSegments.GetSize() + 4;
   for (const auto& segment : newSegments) size += kNewSegmentHeaderSize + segment->length;
   return size;
+}
+
+std::uint64_t CSabunTagObject::SegmentBytes() const {
+  std::uint64_t bytes = 0;
+  for (const COldTagObject* segment : oldSegments) bytes += segment->length;
+  for (const auto& segment : newSegments) bytes += segment->length;
+  return bytes;
 }
 
 CMakeSabunData::CMakeSabunData() { kind = kind_code::kPatch; }
@@ -154,6 +162,13 @@ bool CMakeSabunData::LoadPatchBytes(std::span<const std::uint8_t> bytes) {
       !reader.ReadU32(newFileSize) || !reader.ReadU8(tableCount) || !reader.ReadBytes(reserved, 8)) {
     return false;
   }
+  // The revised font is built whole in memory: a size no font can have is
+  // refused before anything is made for it.
+  if (newFileSize > kLargestFontFile) {
+    refusal = "it declares a revised font of " + std::to_string(newFileSize) + " bytes, larger than any font (" +
+              std::to_string(kLargestFontFile) + " bytes at most)";
+    return false;
+  }
   if (tableCount == 0) return true;
 
   // The blocks together cannot hold more than the patch: records that share
@@ -185,6 +200,18 @@ bool CMakeSabunData::LoadPatchBytes(std::span<const std::uint8_t> bytes) {
       blockBytes += stored.DifferenceSize();
       if (blockBytes > patchSize) {
         refusal = which + "its difference block takes bytes another block takes";
+        return false;
+      }
+      // A table is made of copies and carried bytes only: the zeros between
+      // them cannot make it longer than they are, nor than the font.
+      if (newLength > newFileSize) {
+        refusal = which + "it declares a table of " + std::to_string(newLength) +
+                  " bytes, larger than the revised font (" + std::to_string(newFileSize) + " bytes)";
+        return false;
+      }
+      if (newLength > stored.SegmentBytes()) {
+        refusal = which + "it declares a table of " + std::to_string(newLength) +
+                  " bytes, but its copies and carried bytes give at most " + std::to_string(stored.SegmentBytes());
         return false;
       }
     }

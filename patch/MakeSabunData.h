@@ -66,6 +66,11 @@ class CSabunTagObject : public COpenTypeObject {
   // The bytes the difference block that was read takes in the patch (0
   // without one).
   std::size_t DifferenceSize() const;
+  // The most bytes its segments can give the new table: every copy's length
+  // and every carried byte (0 without a difference block). Bytes no segment
+  // covers are zeros the patch does not hold, so a table longer than this
+  // would be made of nothing.
+  std::uint64_t SegmentBytes() const;
 
   char tag[5] = {0, 0, 0, 0, 0};
   CSortArray<COldTagObject> oldSegments;  // stored order; owned
@@ -95,8 +100,11 @@ class CMakeSabunData : public COpenTypeObject {
   // missing or empty, does not start with "VKTP", when the header, a record
   // or a difference block runs past its end, when a record's dataOffset is
   // not below its size, or when the blocks together take more bytes than the
-  // patch has (records sharing a block). The records read before a failure
-  // stay until ClearPatch.
+  // patch has (records sharing a block). False too when a size it declares
+  // is more than it can give: a revised font larger than any font the
+  // program reads (kLargestFontFile), or a table with a difference block
+  // longer than that font or than its segments give (SegmentBytes). The
+  // records read before a failure stay until ClearPatch.
   bool LoadPatchResource(std::uint16_t resourceNumber);
   // The same from bytes in memory (a patch file read by the tools).
   bool LoadPatchBytes(std::span<const std::uint8_t> bytes);

@@ -358,5 +358,39 @@ wait_for "DONE" 30 sabun
 row "9 escape sequences in a path (sabun)" "made a folder named ESC[2J ESC]2;pwned BEL holding a font" \
   "before: sabun search and update printed them raw to the terminal; after: shown as \\x1b[2J\\x1b]2;pwned\\x07"
 screen=""
+
+# 11: a patch that declares a table of 1.9 GB, and a 1 GiB sparse patch: a
+# demo patch whose last table (one rebuilt from a block) mallory raised to
+# end at 1.9 GB, and a demo patch she made 1 GiB long. Under 120 MB of
+# address space, sabun must refuse both with the reason, before it allocates
+# anything for them, and write nothing.
+as_mallory sh -c "mkdir '$scratch/m/s11' && cp '$demo/patches/2001.pa' '$scratch/m/s11/sparse.pa' &&
+  truncate -s 1G '$scratch/m/s11/sparse.pa'" || fail "mallory's setup"
+# (python3 may be root's own; the file is handed to mallory.)
+python3 - "$demo/patches/2001.pa" "$scratch/m/s11/hostile.pa" <<'PY' || fail "mallory's patch"
+import struct, sys
+patch = bytearray(open(sys.argv[1], "rb").read())
+records = [struct.unpack_from(">4sBBIII", patch, 85 + 18 * i) + (i,) for i in range(patch[76])]
+tag, _, _, block, _, offset, i = max(records, key=lambda r: r[5])
+assert block != 0
+struct.pack_into(">I", patch, 85 + 18 * i + 10, 1900000000 - offset)  # the table's newLength
+struct.pack_into(">I", patch, 72, 1900000000)  # newFileSize
+open(sys.argv[2], "wb").write(patch)
+PY
+chown 4242:4242 "$scratch/m/s11/hostile.pa"
+s11="$scratch/m/s11"
+out=$(ns "$limit $sabun apply $(installed $sans_r) $s11/hostile.pa -o $s11/out.otf; echo status=\$?")
+grep -q "status=7" <<<"$out" && grep -qF "declares a revised font of 1900000000 bytes" <<<"$out" ||
+  fail "sabun apply of the 1.9 GB patch: $out"
+[ "$(ls "$s11")" = "$(printf '%s\n' hostile.pa sparse.pa)" ] || fail "sabun apply left a file: $(ls "$s11")"
+out=$(ns "$limit $sabun info $s11/hostile.pa; echo status=\$?")
+grep -q "status=1" <<<"$out" && grep -qF "declares a revised font of 1900000000 bytes" <<<"$out" ||
+  fail "sabun info of the 1.9 GB patch: $out"
+out=$(ns "$limit $sabun info $s11/sparse.pa; echo status=\$?")
+grep -q "status=1" <<<"$out" && grep -qF "is 1073741824 bytes, more than the tools read" <<<"$out" ||
+  fail "sabun info of the 1 GiB patch: $out"
+row "11 a patch declaring a 1.9 GB table" "raised a demo patch's last table to end at 1.9 GB; made a demo patch a 1 GiB sparse file" \
+  "before: sabun apply wrote the 1.9 GB font (1.86 GB resident, exit 0), sabun info read the sparse patch whole (2.1 GB resident); after: both refused with the reason before anything is allocated (in 120 MB of address space), no file written"
+
 [ "$failed" = 0 ] || exit 1
 echo "PASS: every attack failed"

@@ -418,6 +418,7 @@ TEST_F(CraftedFontTest, APatchThatDoesNotFitTheFontIsRefusedBeforeAnythingIsWrit
   struct Case {
     const char* what;
     std::function<void(std::vector<Record>&, std::uint32_t&)> change;
+    int code = 1;  // 7: refused as the patch is read, whatever the font
   };
   const std::uint32_t directoryEnd = 12 + 16 * 4;
   const std::vector<Case> cases = {
@@ -439,8 +440,21 @@ TEST_F(CraftedFontTest, APatchThatDoesNotFitTheFontIsRefusedBeforeAnythingIsWrit
       {"overlapping tables", [](auto& r, auto&) { r[0].newOffset = r[2].newOffset + 50; }},
       {"a segment past the installed table", [](auto& r, auto&) { r[2].olds[1].srcOffset = 11; }},
       {"a segment past the new table", [](auto& r, auto&) { r[0].news[0].dstOffset = 3; }},
-      {"a size no font can have", [](auto&, auto& size) { size = 0x80000000u; }},
+      {"a size no font can have", [](auto&, auto& size) { size = 0x80000000u; }, 7},
+      {"a size larger than any font", [](auto&, auto& size) { size = (256u << 20) + 1; }, 7},
+      {"a table longer than its segments give", [](auto& r, auto&) { r[2].olds.pop_back(); }, 7},
+      {"200 MB copied from a 36-byte table",
+       [](auto& r, auto& size) {
+         r[3] = Diff("hhea", 0, 3, 200u << 20, r[3].newOffset, {{0, 200u << 20, 0}});
+         size = r[3].newOffset + (200u << 20);
+       }},
       {"a size past the last table's padding", [](auto&, auto& size) { size = (size + 3) / 4 * 4 + 4; }},
+      {"a gap of zeros larger than the installed font",
+       [this](auto& r, auto& size) {
+         const auto gap = static_cast<std::uint32_t>((m_font.size() + 8) / 4 * 4);
+         r[3].newOffset += gap;
+         size += gap;
+       }},
   };
   for (const Case& c : cases) {
     std::vector<Record> records = m_records;
@@ -450,14 +464,20 @@ TEST_F(CraftedFontTest, APatchThatDoesNotFitTheFontIsRefusedBeforeAnythingIsWrit
     ASSERT_EQ(manager.ReadFontImage(m_font, m_path, nullptr, nullptr, 1, 0), 0);
     InstalledPatch installed(test_patch::Build("Veld-W3", 0x00010000, size, records));
     Window window;
-    EXPECT_EQ(manager.BuildNewFont(m_path, kPatchNumber, m_temp, Progress, &window, 1, 0), 1) << c.what;
+    EXPECT_EQ(manager.BuildNewFont(m_path, kPatchNumber, m_temp, Progress, &window, 1, 0), c.code) << c.what;
     EXPECT_TRUE(manager.newImage.empty()) << c.what;
     EXPECT_EQ(manager.expectedFileSum, 0u) << c.what;
     EXPECT_TRUE(FolderIsEmpty(m_folder)) << c.what;
-    EXPECT_EQ(window.reports.size(), 2u) << c.what;  // 40 and 55, nothing after
+    // 40 and 55, nothing after; a patch refused as it is read, 40 alone.
+    EXPECT_EQ(window.reports.size(), c.code == 1 ? 2u : 1u) << c.what;
   }
-  // The unchanged patch is built.
+  // The unchanged patch is built, and one with a gap a released font may
+  // have (a table taken out, its place left).
   EXPECT_EQ(Build(Patch()), 0);
+  std::filesystem::remove(m_temp);
+  std::vector<Record> gapped = m_records;
+  gapped[3].newOffset += 4;
+  EXPECT_EQ(Build(test_patch::Build("Veld-W3", 0x00010000, m_size + 4, gapped)), 0);
 }
 
 TEST_F(CraftedFontTest, ARevisionDropsATableAndAddsOneCarriedWhole) {

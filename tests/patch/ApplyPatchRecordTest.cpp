@@ -147,14 +147,16 @@ TEST_F(ApplyPatchRecordTest, KeepGivesZeroPaddingWhateverFollowsTheTableInTheFil
 
 TEST_F(ApplyPatchRecordTest, SegmentsMayMoveRangesAndOverlap) {
   // Moved ranges, an old range copied twice, a later old copy over an
-  // earlier one, carried bytes over old ones, and bytes nothing covers.
+  // earlier one (the first copy is overwritten whole), carried bytes over
+  // old ones, and bytes nothing covers: the overlaps give as many bytes as
+  // the gaps take, so the table is no longer than its segments.
   const auto record = MakeRecord({"name",
                                   3,
                                   4,
                                   31,
                                   100,
                                   true,
-                                  {{10, 8, 0}, {0, 10, 20}, {0, 4, 4}, {20, 3, 28}},
+                                  {{0, 2, 20}, {10, 8, 0}, {0, 10, 20}, {0, 4, 4}, {20, 3, 28}},
                                   {{2, {0xE0, 0xE1, 0xE2, 0xE3}}, {29, {0xF0}}}});
   CTagObject& name = Table("name");
   ASSERT_EQ(ApplyPatchRecord(name, *record), 1);
@@ -180,12 +182,17 @@ TEST_F(ApplyPatchRecordTest, SegmentsMayMoveRangesAndOverlap) {
   EXPECT_EQ(name.newCheckSum, sum);
 }
 
-TEST_F(ApplyPatchRecordTest, ABlockWithoutSegmentsGivesZeros) {
+TEST_F(ApplyPatchRecordTest, ABlockWithoutSegmentsGivesNoBytes) {
   CTagObject& head = Table("head");
-  ASSERT_EQ(ApplyPatchRecord(head, *MakeRecord(Diff("head", 0, 0, 10, 28))), 1);
-  EXPECT_EQ(head.newData, std::vector<std::uint8_t>(13, 0));
-  EXPECT_EQ(head.newLength, 10u);
+  ASSERT_EQ(ApplyPatchRecord(head, *MakeRecord(Diff("head", 0, 0, 0, 28))), 1);
+  EXPECT_EQ(head.newData, std::vector<std::uint8_t>(1, 0));
+  EXPECT_EQ(head.newLength, 0u);
   EXPECT_EQ(head.newCheckSum, 0u);
+  // A length it declares would be zeros neither the font nor the patch
+  // holds (a hostile patch declared 1.9 GB of them): refused.
+  EXPECT_EQ(ApplyPatchRecord(head, *MakeRecord(Diff("head", 0, 0, 10, 28))), 0);
+  EXPECT_TRUE(head.newData.empty());
+  EXPECT_EQ(ApplyPatchRecord(head, *MakeRecord(Diff("head", 0, 0, 0xFFFFFFF0u, 28))), 0);
 }
 
 TEST_F(ApplyPatchRecordTest, ASecondCallStartsFromNothing) {
@@ -226,8 +233,9 @@ TEST_F(ApplyPatchRecordTest, RefusesSegmentsReachingOutsideATable) {
       {"head", Diff("head", 0, 0, 8, 28, {{0, 1, 0xFFFFFFFF}}, {}), 0},
       {"head", Diff("head", 0, 0, 8, 28, {}, {{5, {1, 2, 3, 4}}}), 0},
       {"head", Diff("head", 0, 0, 8, 28, {}, {{0xFFFFFFFE, {1, 2, 3}}}), 0},
-      {"head", Diff("head", 0, 0, 8, 28, {}, {{4, {1, 2, 3, 4}}}), 1},
-      {"head", Diff("head", 0, 0, 0xFFFFFFFF, 28, {}, {}), 0},  // cannot be padded
+      {"head", Diff("head", 0, 0, 8, 28, {{0, 4, 0}}, {{4, {1, 2, 3, 4}}}), 1},
+      {"head", Diff("head", 0, 0, 8, 28, {}, {{4, {1, 2, 3, 4}}}), 0},  // four bytes nothing gives
+      {"head", Diff("head", 0, 0, 0xFFFFFFFF, 28, {}, {}), 0},          // cannot be padded
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     CTagObject& table = Table(cases[i].tag);
@@ -241,7 +249,7 @@ TEST_F(ApplyPatchRecordTest, RefusesSegmentsReachingOutsideATable) {
   COpenTypeFont font;
   ASSERT_EQ(font.ReadFontImage(unpadded, "Font.otf", nullptr, nullptr, 1, 0), 0);
   CTagObject& name = *font.FindTagObject("name");
-  EXPECT_EQ(ApplyPatchRecord(name, *MakeRecord(Diff("name", 0, 0, 24, 28, {{0, 23, 0}}, {}))), 1);
+  EXPECT_EQ(ApplyPatchRecord(name, *MakeRecord(Diff("name", 0, 0, 23, 28, {{0, 23, 0}}, {}))), 1);
   EXPECT_EQ(ApplyPatchRecord(name, *MakeRecord(Diff("name", 0, 0, 24, 28, {{0, 24, 0}}, {}))), 0);
   EXPECT_EQ(ApplyPatchRecord(Table("name"), *MakeRecord(Diff("name", 0, 0, 24, 28, {{0, 24, 0}}, {}))), 1);
 }

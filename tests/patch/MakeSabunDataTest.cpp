@@ -1,11 +1,14 @@
 // Reading patches: the header probe, the records, the difference blocks, and
-// the refusal of every patch whose counts or lengths run past its end.
+// the refusal of every patch whose counts or lengths run past its end or
+// declare more than it can give.
 #include <gtest/gtest.h>
 
+#include "font/OpenTypeFont.h"
 #include "font/OpenTypeObject.h"
 #include "patch/MakeSabunData.h"
 #include "platform/Resources.h"
 #include "tests/patch/PatchBytes.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -231,6 +234,7 @@ TEST(MakeSabunData, EdgeCasesOfRecordsAndBlocks) {
   EXPECT_EQ(data.records[0]->newSegments[0]->Bytes()[3], 4);
   Put32(patch, block, 0);
   Put32(patch, block + 4, 0xFFFFFFFFu);
+  Put32(patch, 85 + 10, 0);  // without segments the table can have no bytes
   ASSERT_TRUE(data.LoadPatchBytes(patch));
   EXPECT_EQ(data.records[0]->hasDifference, 1);
   EXPECT_TRUE(data.records[0]->oldSegments.IsEmpty());
@@ -329,6 +333,59 @@ TEST(MakeSabunData, RecordsSharingOneLargeBlockAreRefused) {
   // The second record points at the first one's block.
   std::copy(patch.begin() + 85 + 6, patch.begin() + 85 + 10, patch.begin() + 85 + 18 + 6);
   EXPECT_FALSE(data.LoadPatchBytes(patch));
+}
+
+TEST(MakeSabunData, DeclaredSizesAreBoundByWhatThePatchCanGive) {
+  // A real patch of the demo data, its sizes raised to the edges: every size
+  // is allowed up to what its bytes and copies can give, and refused one past.
+  const std::vector<std::uint8_t> demo =
+      test_support::ReadBytes(test_support::SourcePath("resources/demo/patches/2001.pa"));
+  CMakeSabunData data;
+  ASSERT_TRUE(data.LoadPatchBytes(demo));
+  auto loads = [&](const std::vector<std::uint8_t>& patch, const char* refusal) {
+    const bool loaded = data.LoadPatchBytes(patch);
+    if (refusal == nullptr) return loaded && data.refusal.empty();
+    return !loaded && data.refusal.find(refusal) != std::string::npos;
+  };
+
+  // The revised font: up to the largest font the program reads.
+  std::vector<std::uint8_t> patch = demo;
+  Put32(patch, 72, static_cast<std::uint32_t>(kLargestFontFile));
+  EXPECT_TRUE(loads(patch, nullptr));
+  Put32(patch, 72, static_cast<std::uint32_t>(kLargestFontFile) + 1);
+  EXPECT_TRUE(loads(patch, "larger than any font")) << data.refusal;
+
+  // Every table rebuilt from a block: up to the bytes its copies and carried
+  // runs give (gaps between them count for nothing), and never longer than
+  // the revised font; a kept table's stored length is not used.
+  ASSERT_TRUE(data.LoadPatchBytes(demo));
+  std::vector<std::pair<std::size_t, std::uint32_t>> built;  // record, the most it can give
+  for (std::size_t i = 0; i < data.records.size(); ++i) {
+    const CSabunTagObject& record = *data.records[i];
+    if (record.hasDifference) built.emplace_back(i, static_cast<std::uint32_t>(record.SegmentBytes()));
+  }
+  ASSERT_GE(built.size(), 10u);
+  for (const auto& [i, most] : built) {
+    patch = demo;
+    Put32(patch, 85 + 18 * i + 10, most);
+    EXPECT_TRUE(loads(patch, nullptr)) << i << ": " << data.refusal;
+    Put32(patch, 85 + 18 * i + 10, most + 1);
+    EXPECT_TRUE(loads(patch, "its copies and carried bytes give at most")) << i << ": " << data.refusal;
+  }
+  // The largest block's table as long as the font it is in, and one more.
+  const CSabunTagObject& cff = *data.records[0];
+  ASSERT_STREQ(cff.tag, "CFF ");
+  patch = demo;
+  Put32(patch, 72, cff.record.newLength);
+  Put32(patch, 85 + 10, cff.record.newLength);
+  EXPECT_TRUE(loads(patch, nullptr)) << data.refusal;
+  Put32(patch, 72, cff.record.newLength - 1);
+  EXPECT_TRUE(loads(patch, "larger than the revised font")) << data.refusal;
+  ASSERT_TRUE(data.LoadPatchBytes(demo));
+  ASSERT_EQ(data.records[3]->record.dataOffset, 0u);  // OS/2, kept
+  patch = demo;
+  Put32(patch, 85 + 18 * 3 + 10, 0xFFFFFFFFu);
+  EXPECT_TRUE(loads(patch, nullptr)) << data.refusal;
 }
 
 }  // namespace

@@ -183,6 +183,7 @@ TEST_F(SabunTest, ApplyExitsWithTheUpdatersCodeAndAReason) {
   run = Sabun("apply '" + m_oldPath + "' '" + m_folder.File("bad.pa") + "' -o '" + m_outPath + "'");
   EXPECT_EQ(run.code, 7);
   EXPECT_NE(run.err.find("cannot be loaded"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("does not start with \"VKTP\""), std::string::npos) << run.err;  // the reason
   run = Sabun("apply '" + m_oldPath + "' '" + m_folder.File("none.pa") + "' -o '" + m_outPath + "'");
   EXPECT_EQ(run.code, 7);
   EXPECT_TRUE(OtherFiles().empty());

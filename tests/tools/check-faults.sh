@@ -77,6 +77,27 @@ expect "$b.log" "$b/update.ini:13: error: was saved as UTF-8, not code page 932:
 expect "$b.log" "$b/patches/2002.pa: error: revises \"Tessel Demo Sans JP Bold\" from revision 1.010 to 1.000: the revision goes down"
 expect "$b.log" "sabun check: $b: 2 problems"
 
+# D: a patch and the download names made huge sparse files: named by their
+# size and never read, in far less memory than they take. The search and
+# the update read the folder the same way.
+d="$work/d"
+copy_demo "$d"
+truncate -s 1G "$d/patches/2003.pa"
+truncate -s 300M "$d/download-names.txt"
+# AddressSanitizer reserves terabytes of address space: its builds run
+# without the limit.
+limit="ulimit -v 200000"
+grep -aq "__asan_init" "$sabun" && limit=":"
+($limit; "$sabun" check "$d") >"$d.log" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "folder D: exit status $status, not 1"
+expect "$d.log" "$d/patches/2003.pa: error: is larger than the tools read (268435456 bytes at most"
+expect "$d.log" "$d/download-names.txt: error: is larger than the tools read"
+expect "$d.log" "sabun check: $d: 2 problems"
+($limit; "$sabun" search --data "$d" "$d") >"$d-search.log" 2>&1
+[ $? -eq 2 ] || fail "folder D: sabun search did not refuse the data"
+expect "$d-search.log" "$d/patches/2003.pa is 1073741824 bytes, more than the tools read"
+
 # C: not a folder at all.
 "$sabun" check "$work/no-such-folder" >"$work/c.log" 2>&1 && fail "a missing folder passes"
 expect "$work/c.log" "no such folder"

@@ -15,6 +15,7 @@
 #include "platform/Files.h"
 #include "tools/authoring/FamilyNames.h"
 #include "tools/authoring/FontLayout.h"
+#include "tools/authoring/InputFile.h"
 #include "tools/authoring/OutputFile.h"
 #include "tools/authoring/PatchWriter.h"
 #include "tools/authoring/TableDiffer.h"
@@ -391,12 +392,8 @@ bool MakePatchFile(const std::string& oldPath, const std::string& newPath, const
                    MakeResult& result, std::string& error, const MakeOptions& options) {
   std::vector<std::uint8_t> oldImage;
   std::vector<std::uint8_t> newImage;
-  if (!platform::ReadWholeFile(oldPath, oldImage)) {
-    error = "cannot read " + oldPath;
-    return false;
-  }
-  if (!platform::ReadWholeFile(newPath, newImage)) {
-    error = "cannot read " + newPath;
+  if (ReadInputFile(oldPath, oldImage, error) != InputRead::kRead ||
+      ReadInputFile(newPath, newImage, error) != InputRead::kRead) {
     return false;
   }
   return MakePatch(oldImage, newImage, result, error, options) && WriteOutputFile(patchPath, result.patch, error);

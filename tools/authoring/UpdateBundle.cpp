@@ -13,6 +13,7 @@
 #include "platform/Files.h"
 #include "platform/TempFiles.h"
 #include "tools/authoring/FamilyNames.h"
+#include "tools/authoring/InputFile.h"
 #include "tools/authoring/OutputFile.h"
 #include "tools/authoring/UpdateDataCheck.h"
 #include "tools/authoring/UpdateDataFolder.h"
@@ -50,10 +51,7 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 
 bool ReadTextLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
   std::vector<std::uint8_t> bytes;
-  if (!platform::ReadWholeFile(path, bytes)) {
-    error = "cannot read " + path;
-    return false;
-  }
+  if (ReadInputFile(path, bytes, error) != InputRead::kRead) return false;
   std::istringstream stream(std::string(bytes.begin(), bytes.end()));
   std::string line;
   while (std::getline(stream, line)) {
@@ -288,12 +286,8 @@ bool WriteBundle(const BundleInput& input, const std::string& outFolder, const B
     const BundleFont& font = input.fonts[i];
     std::vector<std::uint8_t> oldImage;
     std::vector<std::uint8_t> newImage;
-    if (!platform::ReadWholeFile(font.oldPath, oldImage)) {
-      outcome.error = "cannot read " + font.oldPath;
-      return;
-    }
-    if (!platform::ReadWholeFile(font.newPath, newImage)) {
-      outcome.error = "cannot read " + font.newPath;
+    if (ReadInputFile(font.oldPath, oldImage, outcome.error) != InputRead::kRead ||
+        ReadInputFile(font.newPath, newImage, outcome.error) != InputRead::kRead) {
       return;
     }
     BundledFont& entry = outcome.entry;

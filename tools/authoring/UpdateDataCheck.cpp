@@ -13,9 +13,11 @@
 #include <set>
 #include <system_error>
 
+#include "font/OpenTypeFont.h"
 #include "patch/MakeSabunData.h"
 #include "platform/Files.h"
 #include "platform/Ini.h"
+#include "tools/authoring/InputFile.h"
 #include "tools/authoring/TextCodes.h"
 #include "tools/authoring/UpdateDataFolder.h"
 
@@ -421,7 +423,17 @@ class CFolderCheck {
     const std::string file = std::string(kPatchFolderName) + "/" + PatchFileName(static_cast<std::uint16_t>(number));
     m_listedPatches.insert(number);
     std::vector<std::uint8_t> bytes;
-    if (m_patchFiles.count(number) == 0 || !platform::ReadWholeFile(Path(file), bytes) || bytes.empty()) {
+    std::string readError;
+    const InputRead read =
+        m_patchFiles.count(number) == 0 ? InputRead::kUnreadable : ReadInputFile(Path(file), bytes, readError);
+    if (read == InputRead::kTooLarge) {
+      Error(file, 0,
+            "is larger than the tools read (" + std::to_string(kLargestFontFile) +
+                " bytes at most, the largest font the updater reads): no patch is that large",
+            "make the patch again with sabun make or sabun bundle");
+      return;
+    }
+    if (read != InputRead::kRead || bytes.empty()) {
       Error(kUpdateListFileName, line,
             "entry " + std::to_string(entry) + " names " + file + ", which is missing or empty" + stops,
             "put the patch back, or " + std::string(kBundleAgain));
@@ -520,7 +532,16 @@ class CFolderCheck {
   // One five-digit name a line; the updater leaves anything else out.
   void CheckDownloadNames() {
     std::vector<std::uint8_t> bytes;
-    if (!platform::ReadWholeFile(Path(kDownloadNamesFileName), bytes)) return;
+    std::string readError;
+    const InputRead read = ReadInputFile(Path(kDownloadNamesFileName), bytes, readError);
+    if (read == InputRead::kTooLarge) {
+      Error(kDownloadNamesFileName, 0,
+            "is larger than the tools read (" + std::to_string(kLargestFontFile) +
+                " bytes at most, the largest font the updater reads)",
+            kBundleAgain);
+      return;
+    }
+    if (read != InputRead::kRead) return;
     std::map<std::string, int> seen;
     for (const auto& [number, raw] : NumberedLines(std::string(bytes.begin(), bytes.end()))) {
       std::string name = raw;

@@ -6,6 +6,7 @@
 
 #include "platform/Drives.h"
 #include "platform/Files.h"
+#include "tools/authoring/InputFile.h"
 
 namespace authoring {
 namespace {
@@ -42,15 +43,23 @@ bool LoadUpdateDataFolder(const std::string& folder, platform::MemoryResources& 
       const std::uint16_t number = PatchNumberOf(entry.name);
       if (number == 0) continue;
       std::vector<std::uint8_t> patch;
-      if (!platform::ReadWholeFile(patches + entry.name, patch)) {
-        error = "cannot read " + patches + entry.name;
-        return false;
-      }
+      if (ReadInputFile(patches + entry.name, patch, error) != InputRead::kRead) return false;
       blocks.Add("FONT_PA", number, std::move(patch));
     }
   }
+  // The names are optional; a file too large to be them is an error.
   std::vector<std::uint8_t> names;
-  if (platform::ReadWholeFile(base + kDownloadNamesFileName, names)) blocks.Add("DLNAMES", 1, std::move(names));
+  std::string namesError;
+  switch (ReadInputFile(base + kDownloadNamesFileName, names, namesError)) {
+    case InputRead::kRead:
+      blocks.Add("DLNAMES", 1, std::move(names));
+      break;
+    case InputRead::kTooLarge:
+      error = namesError;
+      return false;
+    case InputRead::kUnreadable:
+      break;
+  }
   return true;
 }
 

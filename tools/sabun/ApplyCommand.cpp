@@ -17,6 +17,7 @@
 #include "platform/Files.h"
 #include "platform/Runtime.h"
 #include "platform/TempFiles.h"
+#include "tools/authoring/InputFile.h"
 #include "tools/sabun/Commands.h"
 
 namespace {
@@ -76,8 +77,9 @@ void NoteIdentity(const COpenTypeManager& font, const std::vector<std::uint8_t>&
 
 int RunApplyCommand(const ApplyOptions& options) {
   std::vector<std::uint8_t> patch;
-  if (!platform::ReadWholeFile(options.patchPath, patch)) {
-    std::fprintf(stderr, "sabun apply: cannot read %s\n", options.patchPath.c_str());
+  std::string readError;
+  if (authoring::ReadInputFile(options.patchPath, patch, readError) != authoring::InputRead::kRead) {
+    std::fprintf(stderr, "sabun apply: %s\n", readError.c_str());
     return result_code::kPatchUnreadable;
   }
   if (!options.force && platform::FileExists(options.outPath)) {
@@ -105,7 +107,12 @@ int RunApplyCommand(const ApplyOptions& options) {
   if (result != result_code::kDone) {
     // Only a file the build wrote is ours to remove (11: the name was taken).
     if (manager->tempFileWritten) platform::RemoveFile(temp);
-    std::fprintf(stderr, "sabun apply: %s\n", BuildFailure(result).c_str());
+    if (result == result_code::kPatchUnreadable && manager->patch && !manager->patch->refusal.empty()) {
+      std::fprintf(stderr, "sabun apply: the patch %s cannot be loaded: %s\n", options.patchPath.c_str(),
+                   manager->patch->refusal.c_str());
+    } else {
+      std::fprintf(stderr, "sabun apply: %s\n", BuildFailure(result).c_str());
+    }
     return result;
   }
   std::error_code error;

@@ -9,7 +9,7 @@
 #include "font/ByteReader.h"
 #include "font/OpenTypeFont.h"
 #include "font/OpenTypeHeader.h"
-#include "platform/Files.h"
+#include "tools/authoring/InputFile.h"
 #include "tools/sabun/Commands.h"
 
 namespace {
@@ -33,8 +33,9 @@ void PrintDirectory(const std::vector<std::uint8_t>& bytes) {
 
 int RunFontCommand(const std::string& path) {
   std::vector<std::uint8_t> bytes;
-  if (!platform::ReadWholeFile(path, bytes)) {
-    std::fprintf(stderr, "sabun font: cannot read %s\n", path.c_str());
+  std::string error;
+  if (authoring::ReadInputFile(path, bytes, error) != authoring::InputRead::kRead) {
+    std::fprintf(stderr, "sabun font: %s\n", error.c_str());
     return 1;
   }
   auto font = std::make_unique<COpenTypeFont>();

@@ -7,15 +7,16 @@
 #include <vector>
 
 #include "patch/MakeSabunData.h"
-#include "platform/Files.h"
+#include "tools/authoring/InputFile.h"
 #include "tools/sabun/Commands.h"
 
 namespace {
 
 int RunInfoCommand(const std::string& path) {
   std::vector<std::uint8_t> bytes;
-  if (!platform::ReadWholeFile(path, bytes)) {
-    std::fprintf(stderr, "sabun info: cannot read %s\n", path.c_str());
+  std::string error;
+  if (authoring::ReadInputFile(path, bytes, error) != authoring::InputRead::kRead) {
+    std::fprintf(stderr, "sabun info: %s\n", error.c_str());
     return 1;
   }
   auto data = std::make_unique<CMakeSabunData>();
