@@ -2,9 +2,13 @@
 #include "platform/Files.h"
 
 #include <windows.h>
+#include <winternl.h>
 
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "platform/FileBytes.h"
 #include "platform/FileFaults.h"
@@ -177,21 +181,22 @@ bool MoveOver(const std::string& from, const std::string& to) {
   return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-// Puts `beside` in the place of `path`. A file in use is released by the
-// session (its font removed), tried again a few times, and the font added
-// back as often as it was removed, whatever the outcome. `held` tells a
-// failure for a file still in use (another session has the font loaded, or
-// another program has the file open) from any other.
-bool MoveIntoPlace(const std::string& beside, const std::string& path, bool& held) {
+// Puts the new file in the place of `path` by `move`, which leaves its
+// error in GetLastError. A file in use is released by the session (its font
+// removed), tried again a few times, and the font added back as often as it
+// was removed, whatever the outcome. `held` tells a failure for a file still
+// in use (another session has the font loaded, or another program has the
+// file open) from any other.
+bool MoveIntoPlace(const std::function<bool()>& move, const std::string& path, bool& held) {
   held = false;
-  if (MoveOver(beside, path)) return true;
+  if (move()) return true;
   if (!IsInUse(::GetLastError())) return false;
   SystemActions& system = CurrentSystemActions();
   const int released = system.ReleaseFont(path);
   bool moved = false;
   for (int attempt = 0; attempt < kInUseRetries && !moved; ++attempt) {
     ::Sleep(kInUsePause);
-    moved = MoveOver(beside, path);
+    moved = move();
     held = !moved && IsInUse(::GetLastError());
     if (!held) break;
   }
@@ -199,50 +204,127 @@ bool MoveIntoPlace(const std::string& beside, const std::string& path, bool& hel
   return moved;
 }
 
-}  // namespace
-
-bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  return win32::ReplaceInOneStep(path, data, size, nullptr);
-}
-
-namespace win32 {
-
-bool ReplaceInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size, std::string* keptBeside) {
+// The attributes the file at `path` has, when it may be replaced: false for
+// a read-only file, a folder, or nothing there. `kept` gets those the
+// revised file takes over.
+bool ReplaceableAttributes(const std::string& path, DWORD& kept) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
     return false;
   // The attributes a file may be given; the revised font takes the installed one's.
   constexpr DWORD kSettable = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                               FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
-  const DWORD kept = (attributes & kSettable) != 0 ? attributes & kSettable : FILE_ATTRIBUTE_NORMAL;
-  std::string beside;
-  Handle file;
+  kept = (attributes & kSettable) != 0 ? attributes & kSettable : FILE_ATTRIBUTE_NORMAL;
+  return true;
+}
+
+// Deletes the new file `file` opened at `beside`: through its handle when it
+// was opened with DELETE access (the file deleted is the file written),
+// else by its name.
+void Discard(Handle& file, const std::string& beside, DWORD access) {
+  if ((access & DELETE) != 0) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    ::SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+    file.Close();
+  } else {
+    file.Close();
+    ::DeleteFileA(beside.c_str());
+  }
+}
+
+// Creates a new file beside `path` under a fresh ReplacementName (`beside`)
+// with `access`, shared with no one, and writes and flushes `size` bytes
+// into it. A file that could not be completed is deleted again.
+bool WriteBeside(const std::string& path, DWORD attributes, DWORD access, const std::uint8_t* data, std::size_t size,
+                 Handle& file, std::string& beside) {
   for (int attempt = 0; attempt < 64 && !file.IsValid(); ++attempt) {
     beside = ReplacementName(path);
     if (CheckFileFault(FileOp::Create, beside) != Fault::None) return false;
     // CREATE_NEW: never an existing file; no sharing until it is complete.
-    *file.Receive() = ::CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, kept, nullptr);
+    *file.Receive() = ::CreateFileA(beside.c_str(), access, 0, nullptr, CREATE_NEW, attributes, nullptr);
     if (!file.IsValid() && ::GetLastError() != ERROR_FILE_EXISTS) return false;
   }
   if (!file.IsValid()) return false;
-  auto abandon = [&] {
-    file.Close();
-    ::DeleteFileA(beside.c_str());
-    return false;
-  };
-  if (!WriteWithFaults(file.Get(), beside, data, size)) return abandon();
-  if (CheckFileFault(FileOp::Flush, beside) != Fault::None || !::FlushFileBuffers(file.Get())) return abandon();
-  if (!file.Close()) return abandon();
-  bool held = false;
-  if (CheckFileFault(FileOp::Replace, path) != Fault::None || !MoveIntoPlace(beside, path, held)) {
-    if (held && keptBeside != nullptr) {
-      *keptBeside = beside;
-    } else {
-      ::DeleteFileA(beside.c_str());
-    }
+  if (!WriteWithFaults(file.Get(), beside, data, size) || CheckFileFault(FileOp::Flush, beside) != Fault::None ||
+      !::FlushFileBuffers(file.Get())) {
+    Discard(file, beside, access);
     return false;
   }
   return true;
+}
+
+// Renames the open file `file` (opened with DELETE access) to `name` in the
+// folder `folder` is a handle of, replacing a file of that name: nothing is
+// resolved by path. The native call, because SetFileInformationByHandle is
+// not the same everywhere: Wine's resolves a relative name against the
+// current folder and refuses RootDirectory. The error goes to GetLastError.
+bool RenameByHandle(HANDLE file, HANDLE folder, const std::wstring& name) {
+  const std::size_t nameBytes = name.size() * sizeof(wchar_t);
+  if (name.empty() || nameBytes > MAXWORD) {
+    ::SetLastError(ERROR_INVALID_NAME);
+    return false;
+  }
+  std::vector<std::uint8_t> block(sizeof(FILE_RENAME_INFORMATION) + nameBytes);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(block.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->RootDirectory = folder;
+  rename->FileNameLength = static_cast<ULONG>(nameBytes);
+  std::memcpy(rename->FileName, name.data(), nameBytes);
+  IO_STATUS_BLOCK status{};
+  const NTSTATUS result =
+      ::NtSetInformationFile(file, &status, rename, static_cast<ULONG>(block.size()), FileRenameInformation);
+  if (result >= 0) return true;
+  ::SetLastError(::RtlNtStatusToDosError(result));
+  return false;
+}
+
+}  // namespace
+
+bool ReplaceFileInOneStep(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  DWORD kept = 0;
+  std::string beside;
+  Handle file;
+  if (!ReplaceableAttributes(path, kept) || !WriteBeside(path, kept, GENERIC_WRITE, data, size, file, beside))
+    return false;
+  bool held = false;
+  if (!file.Close() || CheckFileFault(FileOp::Replace, path) != Fault::None ||
+      !MoveIntoPlace([&] { return MoveOver(beside, path); }, path, held)) {
+    ::DeleteFileA(beside.c_str());
+    return false;
+  }
+  return true;
+}
+
+namespace win32 {
+
+bool ReplaceInHeldFolder(HANDLE folder, const std::string& path, const std::string& name, const std::uint8_t* data,
+                         std::size_t size, std::string* keptBeside, BY_HANDLE_FILE_INFORMATION& revised) {
+  DWORD kept = 0;
+  std::string beside;
+  Handle file;
+  const std::wstring wideName = WidenAnsi(name);
+  if (wideName.empty() || !ReplaceableAttributes(path, kept) ||
+      !WriteBeside(path, kept, GENERIC_WRITE | DELETE, data, size, file, beside))
+    return false;
+  // The file written is the file put in place: renamed through its own
+  // handle into the held folder, and closed before the session's font is
+  // added back.
+  bool held = false;
+  const auto move = [&] {
+    if (!RenameByHandle(file.Get(), folder, wideName)) return false;
+    const bool known = ::GetFileInformationByHandle(file.Get(), &revised) != 0;
+    file.Close();
+    if (!known) revised = {};
+    return true;
+  };
+  if (CheckFileFault(FileOp::Replace, path) == Fault::None && MoveIntoPlace(move, path, held)) return true;
+  if (held && keptBeside != nullptr && file.Close()) {
+    *keptBeside = beside;
+    return false;
+  }
+  Discard(file, beside, DELETE);
+  return false;
 }
 
 }  // namespace win32

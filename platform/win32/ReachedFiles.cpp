@@ -50,8 +50,8 @@ bool OpenChecked(const std::string& path, bool folder, DWORD access, DWORD share
 bool OpenRecordedFolder(const FileIdentity& identity, Handle& folder) {
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
-  return OpenChecked(identity.folder, true, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, folder, volume,
-                     index) &&
+  constexpr DWORD kHold = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+  return OpenChecked(identity.folder, true, kHold, FILE_SHARE_READ | FILE_SHARE_WRITE, folder, volume, index) &&
          volume == identity.folderVolume && index == identity.folderIndex;
 }
 
@@ -171,7 +171,8 @@ bool LookUpFile(const std::string& path, FileIdentity& file) {
 
 // The folder is held without FILE_SHARE_DELETE from the check to the end,
 // so it cannot be renamed or replaced by a junction meanwhile; the file is
-// checked, then replaced in one step within it.
+// checked, then replaced in one step within it, the new file renamed over
+// it through its handle relative to the held folder.
 bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_t size, FileIdentity* waiting) {
   Handle folder;
   Handle installed;
@@ -181,7 +182,9 @@ bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_
     return false;
   installed.Close();  // the replacement must be free to delete it
   std::string kept;
-  if (!win32::ReplaceInOneStep(file.Path(), data, size, waiting != nullptr ? &kept : nullptr)) {
+  BY_HANDLE_FILE_INFORMATION revised{};
+  if (!win32::ReplaceInHeldFolder(folder.Get(), file.Path(), file.name, data, size,
+                                  waiting != nullptr ? &kept : nullptr, revised)) {
     // A font still held: its revision waits beside it for the restart, but
     // only where no user could steer a rename made at the restart by path.
     if (kept.empty()) return false;
@@ -197,13 +200,8 @@ bool ReplaceReachedFile(FileIdentity& file, const std::uint8_t* data, std::size_
     *waiting = beside;
     return false;
   }
-  Handle revised;
-  std::uint64_t volume = 0;
-  std::uint64_t index = 0;
-  if (win32::OpenChecked(file.Path(), false, FILE_READ_ATTRIBUTES, kShareAll, revised, volume, index)) {
-    file.volume = volume;
-    file.index = index;
-  }
+  file.volume = revised.dwVolumeSerialNumber;
+  file.index = (std::uint64_t{revised.nFileIndexHigh} << 32) | revised.nFileIndexLow;
   return true;
 }
 
