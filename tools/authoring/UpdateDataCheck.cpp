@@ -39,6 +39,7 @@ struct IniSection {
   std::string name;
   int line = 0;
   std::vector<IniKey> keys;
+  std::map<std::string, int> firstLines;  // upper-case key name: the line of its first key
 };
 
 bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
@@ -81,10 +82,12 @@ std::vector<IniSection> ScanIni(const std::string& text) {
     if (line.empty() || line.front() == ';') continue;
     const std::size_t closing = line.rfind(']');
     if (line.front() == '[' && closing != std::string::npos) {
-      sections.push_back({Trim(line.substr(1, closing - 1)), number, {}});
+      sections.push_back({Trim(line.substr(1, closing - 1)), number, {}, {}});
       continue;
     }
-    sections.back().keys.push_back({Trim(line.substr(0, line.find('='))), number});
+    IniSection& section = sections.back();
+    section.keys.push_back({Trim(line.substr(0, line.find('='))), number});
+    section.firstLines.emplace(Upper(section.keys.back().name), number);
   }
   return sections;
 }
@@ -98,10 +101,8 @@ const IniSection* FindSection(const std::vector<IniSection>& sections, const std
 
 int LineOf(const IniSection* section, const std::string& key) {
   if (section == nullptr) return 0;
-  for (const IniKey& k : section->keys) {
-    if (Upper(k.name) == Upper(key)) return k.line;
-  }
-  return section->line;
+  const auto found = section->firstLines.find(Upper(key));
+  return found != section->firstLines.end() ? found->second : section->line;
 }
 
 // "STEM" followed by a number without leading zeros: the number, else 0.
@@ -239,7 +240,7 @@ class CFolderCheck {
   std::string Path(const std::string& relative) const { return (fs::path(m_folder) / relative).string(); }
 
   std::string Value(const char* section, const std::string& key, std::size_t buffer = kValueBuffer) const {
-    return platform::ReadProfileString(m_iniPath, section, key.c_str(), "", buffer);
+    return m_ini.String(section, key.c_str(), "", buffer);
   }
 
   // The patches by number, named as the build embeds them.
@@ -265,13 +266,19 @@ class CFolderCheck {
   }
 
   bool ReadIni() {
-    m_iniPath = Path(kUpdateListFileName);
     std::vector<std::uint8_t> bytes;
-    if (!platform::ReadWholeFile(m_iniPath, bytes)) {
-      Error(kUpdateListFileName, 0, "is missing or cannot be read", kBundleAgain);
+    const DataFileRead read = ReadUpdateDataFile(Path(kUpdateListFileName), bytes);
+    if (read != DataFileRead::kRead) {
+      Error(kUpdateListFileName, 0,
+            read == DataFileRead::kTooLarge ? "is larger than any update list the updater reads"
+                                            : "is missing or cannot be read",
+            kBundleAgain);
       return false;
     }
     const std::string text(bytes.begin(), bytes.end());
+    bytes = {};
+    // Read once: the values are looked up in this, as the updater looks them up.
+    m_ini = platform::IniText(text);
     CheckEncoding(text);
     m_sections = ScanIni(text);
     std::set<std::string> seen;
@@ -421,7 +428,8 @@ class CFolderCheck {
     const std::string file = std::string(kPatchFolderName) + "/" + PatchFileName(static_cast<std::uint16_t>(number));
     m_listedPatches.insert(number);
     std::vector<std::uint8_t> bytes;
-    if (m_patchFiles.count(number) == 0 || !platform::ReadWholeFile(Path(file), bytes) || bytes.empty()) {
+    if (m_patchFiles.count(number) == 0 || ReadUpdateDataFile(Path(file), bytes) != DataFileRead::kRead ||
+        bytes.empty()) {
       Error(kUpdateListFileName, line,
             "entry " + std::to_string(entry) + " names " + file + ", which is missing or empty" + stops,
             "put the patch back, or " + std::string(kBundleAgain));
@@ -520,7 +528,7 @@ class CFolderCheck {
   // One five-digit name a line; the updater leaves anything else out.
   void CheckDownloadNames() {
     std::vector<std::uint8_t> bytes;
-    if (!platform::ReadWholeFile(Path(kDownloadNamesFileName), bytes)) return;
+    if (ReadUpdateDataFile(Path(kDownloadNamesFileName), bytes) != DataFileRead::kRead) return;
     std::map<std::string, int> seen;
     for (const auto& [number, raw] : NumberedLines(std::string(bytes.begin(), bytes.end()))) {
       std::string name = raw;
@@ -544,7 +552,7 @@ class CFolderCheck {
 
   std::string m_folder;
   CheckSummary& m_summary;
-  std::string m_iniPath;
+  platform::IniText m_ini;
   std::vector<IniSection> m_sections;
   std::map<int, std::string> m_patchFiles;
   std::set<int> m_listedPatches;

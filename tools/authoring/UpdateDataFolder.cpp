@@ -2,10 +2,13 @@
 #include "tools/authoring/UpdateDataFolder.h"
 
 #include <cstdlib>
+#include <new>
 #include <vector>
 
+#include "font/OpenTypeFont.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
+#include "platform/ReachedFiles.h"
 
 namespace authoring {
 namespace {
@@ -24,12 +27,36 @@ std::uint16_t PatchNumberOf(const std::string& name) {
 
 std::string PatchFileName(std::uint16_t number) { return std::to_string(number) + ".pa"; }
 
+DataFileRead ReadUpdateDataFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  platform::FileReader reader;
+  if (!reader.Open(path)) return DataFileRead::kUnreadable;
+  if (reader.Size() > kLargestFontFile) return DataFileRead::kTooLarge;
+  try {
+    bytes.resize(static_cast<std::size_t>(reader.Size()));
+  } catch (const std::bad_alloc&) {
+    return DataFileRead::kUnreadable;
+  }
+  if (!reader.ReadAt(0, bytes)) {
+    bytes.clear();
+    return DataFileRead::kUnreadable;
+  }
+  return DataFileRead::kRead;
+}
+
+std::string DataFileProblem(const std::string& path, DataFileRead result) {
+  if (result == DataFileRead::kTooLarge)
+    return path + " is larger than " + std::to_string(kLargestFontFile >> 20) + " MiB, more than any update holds";
+  return "cannot read " + path;
+}
+
 bool LoadUpdateDataFolder(const std::string& folder, platform::MemoryResources& blocks, std::string& error) {
   std::string base = folder;
   if (!base.empty() && base.back() != platform::kPathSeparator && base.back() != '/') base += platform::kPathSeparator;
   std::vector<std::uint8_t> bytes;
-  if (!platform::ReadWholeFile(base + kUpdateListFileName, bytes)) {
-    error = "cannot read " + base + kUpdateListFileName;
+  const DataFileRead list = ReadUpdateDataFile(base + kUpdateListFileName, bytes);
+  if (list != DataFileRead::kRead) {
+    error = DataFileProblem(base + kUpdateListFileName, list);
     return false;
   }
   blocks.Add("INIFILE", 2000, std::move(bytes));
@@ -42,15 +69,17 @@ bool LoadUpdateDataFolder(const std::string& folder, platform::MemoryResources& 
       const std::uint16_t number = PatchNumberOf(entry.name);
       if (number == 0) continue;
       std::vector<std::uint8_t> patch;
-      if (!platform::ReadWholeFile(patches + entry.name, patch)) {
-        error = "cannot read " + patches + entry.name;
+      const DataFileRead read = ReadUpdateDataFile(patches + entry.name, patch);
+      if (read != DataFileRead::kRead) {
+        error = DataFileProblem(patches + entry.name, read);
         return false;
       }
       blocks.Add("FONT_PA", number, std::move(patch));
     }
   }
   std::vector<std::uint8_t> names;
-  if (platform::ReadWholeFile(base + kDownloadNamesFileName, names)) blocks.Add("DLNAMES", 1, std::move(names));
+  if (ReadUpdateDataFile(base + kDownloadNamesFileName, names) == DataFileRead::kRead)
+    blocks.Add("DLNAMES", 1, std::move(names));
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Resources.h"
 
@@ -16,6 +17,14 @@ inline constexpr const char* kDownloadNamesFileName = "download-names.txt";
 
 // "NNNN.pa", the file of patch `number`.
 std::string PatchFileName(std::uint16_t number);
+
+// Reads one file of the folder whole, refusing (before anything is
+// allocated) one larger than the largest font the updater reads: no list or
+// patch of a real update comes near it.
+enum class DataFileRead { kRead, kUnreadable, kTooLarge };
+DataFileRead ReadUpdateDataFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+// Why `path` could not be read, for a message.
+std::string DataFileProblem(const std::string& path, DataFileRead result);
 
 // Loads the folder's files into `blocks` as the resources they become. False
 // with a reason when the folder or one of its files cannot be read.
