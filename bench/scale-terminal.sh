@@ -13,7 +13,8 @@
 # Prints key=value lines: start (seconds from the start of the program to
 # its start dialog), search (次へ to the font list), run (実行 to the end
 # message), peak_kb and minflt (the updater's peak resident memory and minor
-# faults), cpu (its user and system time, seconds), fonts (how many were
+# faults), cpu (its user and system time, seconds), cpu_run (the part of it
+# from 実行 to the end message, without the search), fonts (how many were
 # revised). The screens go to OUT. With
 # --start the program is stopped at its start dialog (中止, はい), and only
 # start is printed.
@@ -83,6 +84,12 @@ wait_for() {
   done
 }
 keys() { tmux -S "$socket" send-keys -t run "$@"; }
+# The updater's user and system time so far, in clock ticks.
+updater_ticks() {
+  local pid
+  pid=$(pgrep -f -x "$scratch/bin/tessel_202310" | head -1)
+  [ -n "$pid" ] && awk '{ print $14 + $15 }' "/proc/$pid/stat"
+}
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
 
 tmux -S "$socket" new-session -d -s run -x 110 -y 34 "unshare -m -p -f --mount-proc bash $scratch/inner.sh" ||
@@ -104,10 +111,12 @@ keys Enter
 wait_for "フォント名" 600 0.05 scale-2-font-list
 listed=$(now)
 grep -qF "$scratch/fonts/" <<<"$screen" || fail "the font list shows none of the fonts"
+ticks_listed=$(updater_ticks)
 keys Enter
 wait_for "フォントを改訂中" 60 0.1 scale-3-progress
 wait_for "改訂が正常に終了しました。" 3600 0.1 scale-4-end
 ended=$(now)
+ticks_ended=$(updater_ticks)
 keys Escape
 wait_for "EXIT=" 60 0.1
 grep -qF "EXIT=0" <<<"$screen" || fail "the updater did not end with status 0"
@@ -125,4 +134,5 @@ echo "run=$(elapsed "$listed" "$ended")"
 echo "peak_kb=$peak"
 echo "minflt=$minflt"
 echo "cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')"
+echo "cpu_run=$(awk -v a="${ticks_listed:-0}" -v b="${ticks_ended:-0}" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.2f", (b - a) / hz }')"
 echo "fonts=$count"

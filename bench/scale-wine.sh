@@ -11,7 +11,8 @@
 #
 # Prints key=value lines: start_baseline, start (seconds), search (次へ to the
 # font list), run (実行 to the end message), peak_kb (the peak resident memory
-# of the program's Wine process), fonts. Screenshots go to WORK/screenshots.
+# of the program's Wine process), fonts. Screenshots go to WORK/screenshots,
+# the resident memory by mapping at the end message to WORK/memory-at-end.txt.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -112,6 +113,11 @@ in_display() {
   end=$(wait_window "$title_message" 3600 0.2) || { stop_program; fail "no end message"; }
   ended=$(now)
   peak=$(awk '/^VmHWM:/ { print $2 }' "/proc/$app/status" 2>/dev/null)
+  # Where the memory is at the end message: resident kilobytes by mapping
+  # (the program's image and its resources, Wine's libraries, the heaps).
+  awk '/^[0-9a-f]+-[0-9a-f]+ / { name = NF >= 6 ? $6 : "[anonymous]" } /^Rss:/ { rss[name] += $2 }
+       END { for (n in rss) if (rss[n] >= 512) printf "%8d kB %s\n", rss[n], n }' "/proc/$app/smaps" 2>/dev/null |
+    sort -rn >"$work/memory-at-end.txt"
   shoot "$end" scale-end-message
   press "$end" Escape
   wait_exit 60 || { stop_program; fail "the program did not end after キャンセル"; }

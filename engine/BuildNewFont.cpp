@@ -193,6 +193,14 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   for (std::size_t i = 0; i < tableTotal; ++i) {
     if (ApplyPatchRecordInto(*bySlot[i], *records[i], newImage) == 0) return result_code::kFailed;
   }
+  // Tables on word boundaries, zero between them: each table's checksum is
+  // its share of the font's word sum.
+  m_sumBesideHead = 0;
+  m_sumBesideHeadKnown =
+      std::all_of(placements.begin(), placements.end(), [](const Placement& p) { return p.offset % 4 == 0; });
+  for (const CTagObject* table : bySlot) {
+    if (std::memcmp(table->tag, "head", 4) != 0) m_sumBesideHead += table->newCheckSum;
+  }
   newFontSize = size;
   std::uint8_t* image = newImage.data();
   // The directory lies inside the image (size is at least directoryEnd).
@@ -210,6 +218,8 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
   const int recalculated =
       RecalcCheckSum(fontPath, offsetTable.sfntVersion, offsetTable.numTables, offsetTable.searchRange,
                      offsetTable.entrySelector, offsetTable.rangeShift, progress, window, fontCount, fontIndex);
+  const bool summed = m_sumBesideHeadKnown;
+  m_sumBesideHeadKnown = false;
   if (recalculated != 0) return recalculated;
   // The revision the revised font carries, for the run's record.
   if (const CTagObject* head = FindTagObject("head"); head != nullptr && head->newLength >= 8)
@@ -223,7 +233,12 @@ int COpenTypeManager::BuildNewFontWith(const std::string& fontPath,
                          : result_code::kDone;
   if (!platform::WriteNewFile(tempPath, image, size)) return result_code::kCannotWrite;
   tempFileWritten = true;
-  expectedFileSum += SumFontWords({image, size});
+  // With the adjustment in place on a word boundary the font sums to the
+  // magic number, its 1 to 3 last bytes counted as a word; the whole words
+  // alone are that less the last word.
+  const std::size_t whole = size / 4 * 4;
+  expectedFileSum +=
+      summed ? kCheckSumMagic - SumFontWordsWithTail({image + whole, size - whole}) : SumFontWords({image, size});
   if (result == result_code::kDone) releaseOnFailure.Keep();
   return result;
 }

@@ -63,7 +63,13 @@ int COpenTypeManager::RecalcCheckSum(const std::string& fontPath, std::uint32_t 
     // after it in the image may already be the next table's.
     const std::uint32_t headSum = CalcTableCheckSum(image.subspan(head.offset, head.length), head.length);
     StoreU32(image.data() + head.entryOffset + 4, headSum);
-    adjustment = kCheckSumMagic - SumFontWordsWithTail(image);
+    // The tables' sums are known when the build laid every table on a word
+    // boundary with zeros between them: the font's words are the directory's
+    // and the tables'.
+    const std::size_t directoryEnd = kOffsetTableSize + kDirectoryEntrySize * std::size_t{numTables};
+    const bool summed = m_sumBesideHeadKnown && head.offset % 4 == 0 && directoryEnd <= image.size();
+    adjustment = kCheckSumMagic - (summed ? SumFontWords(image.first(directoryEnd)) + m_sumBesideHead + headSum
+                                          : SumFontWordsWithTail(image));
   }
   const platform::SplitPathParts parts = platform::SplitPath(fontPath);
   if (ReportStep(progress, window, OverallPercent(fontIndex, fontCount, kStep), kStep, fontPath,

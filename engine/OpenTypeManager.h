@@ -96,6 +96,12 @@ class COpenTypeManager : public COpenTypeFont {
   // verified and scheduled to replace it at the restart: 0, or 10, 12, 13.
   int ScheduleForRestart(const platform::FileIdentity& waiting, const platform::FileIdentity& installed,
                          std::span<const std::uint8_t> revised);
+  // The word sum of the revised font's tables but head, each zero-padded,
+  // known while a build whose tables all start on a 4-byte boundary fixes
+  // its checksums: the whole font's sum is then that, the directory's words
+  // and head's checksum, and the image need not be summed again.
+  std::uint32_t m_sumBesideHead = 0;
+  bool m_sumBesideHeadKnown = false;
   // The build, with the patch loaded by `loadPatch` (false: 7).
   int BuildNewFontWith(const std::string& fontPath, const std::function<bool(CMakeSabunData&)>& loadPatch,
                        const std::string& tempPath, ProgressCallback progress, void* window, int fontCount,

@@ -96,19 +96,19 @@ void CResFileCtrl::LoadUpdateList() {
   std::string path;
   if (!platform::CreateTempFile(".ini", text.data, text.size, path)) return;
   iniPath = path;
+  if (!iniText.Load(iniPath)) return;
 
-  const std::string maxText = platform::ReadProfileString(iniPath, kListSection, "MAXNUM", "", kValueBuffer);
+  const std::string maxText = iniText.String(kListSection, "MAXNUM", "", kValueBuffer);
   if (maxText.empty()) return;
   maxNum = DecimalValue(maxText);
   if (maxNum <= 0) return;
 
   for (long long n = 1;; ++n) {
-    const std::string patchFile =
-        platform::ReadProfileString(iniPath, kListSection, Key("FONT_PAFILE", n).c_str(), "", kValueBuffer);
+    const std::string patchFile = iniText.String(kListSection, Key("FONT_PAFILE", n).c_str(), "", kValueBuffer);
     if (patchFile.empty()) return;
     std::string fontFileName = platform::SplitPath(patchFile).baseName + ".otf";
     if (fontFileName.size() > kFontFileNameLimit) fontFileName.resize(kFontFileNameLimit);
-    const int resourceNumber = platform::ReadProfileInt(iniPath, kListSection, Key("FONT_RESNUM", n).c_str(), -1);
+    const int resourceNumber = iniText.Int(kListSection, Key("FONT_RESNUM", n).c_str(), -1);
     if (resourceNumber == 0) return;
     platform::ResourceBytes patch;
     if (!platform::LoadOwnResource("FONT_PA", static_cast<std::uint16_t>(resourceNumber & 0xFFFF), patch)) return;
@@ -126,6 +126,7 @@ void CResFileCtrl::ClearUpdateList() {
     platform::RemoveFile(iniPath);
     iniPath.clear();
   }
+  iniText.Clear();
   entries.clear();
 }
 
@@ -133,23 +134,22 @@ void CResFileCtrl::ReadStartDialogLines() {
   fontTexts.clear();
   mainTextTitle.clear();
   if (iniPath.empty()) return;
-  mainTextTitle = platform::ReadProfileString(iniPath, kStartSection, "MAIN_TEXTTITLE", "", kTitleBuffer);
+  mainTextTitle = iniText.String(kStartSection, "MAIN_TEXTTITLE", "", kTitleBuffer);
   if (mainTextTitle.empty()) return;
-  const std::string maxText = platform::ReadProfileString(iniPath, kStartSection, "MAXNUM", "", kValueBuffer);
+  const std::string maxText = iniText.String(kStartSection, "MAXNUM", "", kValueBuffer);
   if (maxText.empty()) return;
   const std::int32_t lines = DecimalValue(maxText);
   // Lines 1 to MAXNUM in their order; only the numbers that have a key are
   // read, so that a huge MAXNUM costs nothing.
   std::vector<std::int32_t> numbers;
-  for (const std::string& name : platform::ReadProfileKeyNames(iniPath, kStartSection)) {
+  for (const std::string& name : iniText.KeyNames(kStartSection)) {
     const std::int32_t n = KeyNumber(name, "FONT_TEXTTITLE", lines);
     if (n > 0) numbers.push_back(n);
   }
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   for (const std::int32_t i : numbers) {
-    std::string line =
-        platform::ReadProfileString(iniPath, kStartSection, Key("FONT_TEXTTITLE", i).c_str(), "", kValueBuffer);
+    std::string line = iniText.String(kStartSection, Key("FONT_TEXTTITLE", i).c_str(), "", kValueBuffer);
     if (!line.empty()) fontTexts.push_back(std::move(line));
   }
 }

@@ -1,12 +1,15 @@
 // The update list: which font files the program revises and the number of
 // each one's patch, read from the embedded INI text ("INIFILE" 2000) through
-// a copy in the temporary folder, and the font lines of the start dialog.
+// a copy in the temporary folder (read back once), and the font lines of the
+// start dialog.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/Ini.h"
 
 // One entry of the update list.
 struct UpdateListEntry {
@@ -43,4 +46,9 @@ class CResFileCtrl {
   std::int32_t count = 0;
   std::vector<std::string> fontTexts;
   std::string mainTextTitle;  // the heading of the font lines (code page 932); fontTexts stays empty without it
+
+ private:
+  // The file at iniPath as read once after it was written; every key is
+  // looked up here (empty while iniPath is).
+  platform::IniText iniText;
 };

@@ -95,6 +95,9 @@ CCursesFace::CCursesFace() {
   noecho();
   keypad(stdscr, TRUE);
   set_escdelay(25);
+  // Every update is drawn whole: ncurses would otherwise poll the keyboard
+  // during each one (the faces read the keys themselves, between reports).
+  typeahead(-1);
   curs_set(0);
   if (has_colors()) {
     start_color();
@@ -432,7 +435,15 @@ void CCursesFace::CreateProgressWindow(CProgressDialog& dialog) {
 
 void CCursesFace::SetProgress(const ProgressView& view) {
   m_view = view;
-  Paint();
+  // A report changes only the progress box. While nothing lies over it, the
+  // box alone is drawn again (its frame clears what it covers); the screen
+  // comes out as a whole repaint would draw it.
+  if (m_progress == nullptr || !m_modals.empty() || m_wait != nullptr || m_mainVisible) {
+    Paint();
+    return;
+  }
+  PaintProgress();
+  refresh();
 }
 
 void CCursesFace::DestroyProgressWindow() {

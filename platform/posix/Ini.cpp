@@ -1,252 +1,58 @@
-// An INI reader for Linux that gives the update list the answers of
-// GetPrivateProfileStringA and GetPrivateProfileIntA on a Japanese Windows
-// (code page 932), as Wine's implementation of them gives them:
-// - lines end at CR, LF or both; blanks (space, tab, CR, LF, VT, FF and the
-//   DOS end-of-file byte 0x1A) around lines, names and values are removed;
-//   nothing else counts as blank, not even the ideographic space;
-// - a section header is '[' up to the last ']' of the line, its name trimmed;
-//   a line starting with '[' without ']' is an ordinary line;
-// - section and key names are compared without regard to ASCII case;
-//   double-byte characters are compared exactly;
-// - only the first section of a name is searched, and in it the first key of
-//   a name wins; keys before the first header form a section named "";
-// - a key line without '=' has no value: the default is returned; "KEY="
-//   has the empty value;
-// - one pair of matching quotes (' or ") around a value, or the default, is
-//   removed, the default loses its trailing spaces, a value ends at a zero
-//   byte, and the result is cut to bufferSize - 1 characters and then to
-//   bufferSize - 1 bytes, never in the middle of a double-byte character;
-// - integers are read from at most 29 characters of the value as
-//   RtlUnicodeStringToInteger reads them: leading control characters and
-//   spaces skipped, an optional sign, the prefixes 0x, 0o and 0b, digits up
-//   to the first other character, wrapping at 32 bits; an empty or missing
-//   value gives the default.
-// The bytes of names and values are never converted: Shift-JIS in, Shift-JIS
-// out. The file is read on every call, so a rewritten file is seen at once.
+// The INI file's bytes on Linux, and the profile functions over them: each
+// call reads the file again, so a rewritten file is seen at once (IniText
+// holds one reading for the update list).
 #include "platform/Ini.h"
-
-#include "platform/posix/FileDescriptor.h"
-#include "platform/posix/TempFolder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
-#include <string_view>
-#include <vector>
+
+#include "platform/posix/FileDescriptor.h"
+#include "platform/posix/TempFolder.h"
 
 namespace platform {
-namespace {
 
-bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
+namespace detail {
 
-bool IsLead932(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-bool IsTrail932(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
-
-// Bytes of the character that starts at `i`: 2 for a lead byte followed by a
-// trail byte, 1 otherwise.
-std::size_t CharLength(std::string_view text, std::size_t i) {
-  const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-  return (IsLead932(byte(i)) && i + 1 < text.size() && IsTrail932(byte(i + 1))) ? 2 : 1;
-}
-
-// No blank byte is ever the trail byte of a double-byte character (those are
-// 0x40 or more), so trimming byte by byte cannot split a character.
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return text;
-}
-
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size();) {
-    const std::size_t length = CharLength(a, i);
-    if (length == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-      return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
-bool ReadFileBytes(const std::string& path, std::string& bytes) {
+bool ReadIniBytes(const std::string& path, std::string& bytes) {
+  bytes.clear();
   const posix::Located at = posix::Locate(path);
   const posix::FileDescriptor file(::openat(at.folder, at.name.c_str(), O_RDONLY | O_CLOEXEC));
   const int fd = file.Get();
   if (fd < 0) return false;
   struct stat info {};
-  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  if (ok) {
-    char chunk[65536];
-    for (;;) {
-      const ssize_t got = ::read(fd, chunk, sizeof(chunk));
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) ok = false;
-      if (got <= 0) break;
-      bytes.append(chunk, static_cast<std::size_t>(got));
-    }
-  }
-  return ok;
-}
-
-// Calls `visit(name, line)` for each key line of the first section named
-// `section` (`line` is the whole trimmed line) until it returns true.
-template <typename Visit>
-void ForEachKeyLine(std::string_view text, std::string_view section, Visit visit) {
-  static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-  if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark) text.remove_prefix(kUtf8Mark.size());
-  bool inFirstMatch = SameName(section, "");  // the lines before any header
-  bool matchSeen = inFirstMatch;
-  std::size_t position = 0;
-  while (position < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", position);
-    const std::size_t lineEnd = end == std::string_view::npos ? text.size() : end;
-    const std::string_view line = Trim(text.substr(position, lineEnd - position));
-    position = lineEnd;
-    while (position < text.size() && (text[position] == '\r' || text[position] == '\n')) ++position;
-    if (line.empty()) continue;
-
-    if (line.front() == '[') {
-      std::size_t closing = std::string_view::npos;
-      for (std::size_t i = 0; i < line.size(); i += CharLength(line, i)) {
-        if (line[i] == ']') closing = i;
-      }
-      if (closing != std::string_view::npos) {
-        if (matchSeen) return;  // only the first section of the name counts
-        inFirstMatch = SameName(Trim(line.substr(1, closing - 1)), section);
-        matchSeen = inFirstMatch;
-        continue;
-      }
-    }
-    if (!inFirstMatch) continue;
-    const std::size_t equals = line.find('=');  // 0x3D is never a trail byte
-    if (visit(Trim(line.substr(0, equals)), line)) return;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  char chunk[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, chunk, sizeof(chunk));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    bytes.append(chunk, static_cast<std::size_t>(got));
   }
 }
 
-// Finds the value of `key` in the first section named `section`. False when
-// the key is missing or has no '='.
-bool FindValue(std::string_view text, std::string_view section, std::string_view key, std::string_view& value) {
-  bool found = false;
-  ForEachKeyLine(text, section, [&](std::string_view name, std::string_view line) {
-    if (!SameName(name, key)) return false;
-    const std::size_t equals = line.find('=');
-    found = equals != std::string_view::npos;
-    if (found) value = Trim(line.substr(equals + 1));
-    return true;
-  });
-  return found;
-}
-
-// What the system copies out of a value (or a default) into a buffer of
-// `bufferSize`: one pair of surrounding quotes removed and the text cut to
-// bufferSize - 1 characters. The quote rule keeps Wine's arithmetic exactly,
-// including its dropping of a last character when the quoted text fills the
-// buffer to the byte.
-std::string CopyEntry(std::string_view value, std::size_t bufferSize) {
-  const std::size_t zero = value.find('\0');
-  if (zero != std::string_view::npos) value = value.substr(0, zero);
-  std::vector<std::size_t> starts;  // byte offset of each character
-  for (std::size_t i = 0; i < value.size(); i += CharLength(value, i)) starts.push_back(i);
-
-  bool quoted = false;
-  if (starts.size() >= 2 && (value.front() == '"' || value.front() == '\'') && starts.back() == value.size() - 1 &&
-      value.back() == value.front()) {
-    quoted = true;
-    value.remove_prefix(1);
-    starts.erase(starts.begin());
-    for (std::size_t& start : starts) --start;
-  }
-  const std::size_t characters = starts.size();
-  std::size_t copied = characters < bufferSize - 1 ? characters : bufferSize - 1;
-  if (quoted && bufferSize >= characters && copied > 0) --copied;
-  const std::size_t bytes = copied < characters ? starts[copied] : value.size();
-  return std::string(value.substr(0, bytes));
-}
-
-// The text cut to at most `limit` bytes at a character boundary.
-std::string CutToBytes(const std::string& text, std::size_t limit) {
-  if (text.size() <= limit) return text;
-  std::size_t end = 0;
-  while (end < text.size()) {
-    const std::size_t next = end + CharLength(text, end);
-    if (next > limit) break;
-    end = next;
-  }
-  return text.substr(0, end);
-}
-
-// The value as the system's wide-character function would return it into a
-// buffer of `bufferSize` characters, before any conversion to bytes.
-std::string ReadEntry(const std::string& iniPath, const char* section, const char* key, const char* defaultValue,
-                      std::size_t bufferSize) {
-  if (bufferSize == 0 || section == nullptr || key == nullptr || *key == '\0') return std::string();
-  std::string text;
-  std::string_view value;
-  if (ReadFileBytes(iniPath, text) && FindValue(text, Trim(section), Trim(key), value))
-    return CopyEntry(value, bufferSize);
-  std::string_view fallback = defaultValue != nullptr ? defaultValue : "";
-  while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
-  return CopyEntry(fallback, bufferSize);
-}
-
-}  // namespace
+}  // namespace detail
 
 std::string ReadProfileString(const std::string& iniPath, const char* section, const char* key,
                               const char* defaultValue, std::size_t bufferSize) {
-  if (bufferSize == 0) return std::string();
-  return CutToBytes(ReadEntry(iniPath, section, key, defaultValue, bufferSize), bufferSize - 1);
+  IniText text;
+  text.Load(iniPath);
+  return text.String(section, key, defaultValue, bufferSize);
 }
 
 int ReadProfileInt(const std::string& iniPath, const char* section, const char* key, int defaultValue) {
-  // The system reads the value into a buffer of 30 characters first.
-  const std::string text = ReadEntry(iniPath, section, key, "", 30);
-  if (text.empty()) return defaultValue;
-  std::size_t i = 0;
-  while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  std::uint32_t base = 10;
-  if (i + 1 < text.size() && text[i] == '0') {
-    if (text[i + 1] == 'x') base = 16;
-    if (text[i + 1] == 'o') base = 8;
-    if (text[i + 1] == 'b') base = 2;
-    if (base != 10) i += 2;
-  }
-  std::uint32_t total = 0;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    std::uint32_t digit = 36;
-    if (c >= '0' && c <= '9') digit = static_cast<std::uint32_t>(c - '0');
-    if (c >= 'A' && c <= 'Z') digit = static_cast<std::uint32_t>(c - 'A' + 10);
-    if (c >= 'a' && c <= 'z') digit = static_cast<std::uint32_t>(c - 'a' + 10);
-    if (digit >= base) break;
-    total = total * base + digit;  // unsigned: wraps at 32 bits as the system's does
-  }
-  if (negative) total = 0u - total;
-  return static_cast<int>(total);
+  IniText text;
+  text.Load(iniPath);
+  return text.Int(section, key, defaultValue);
 }
 
 std::vector<std::string> ReadProfileKeyNames(const std::string& iniPath, const char* section) {
-  std::vector<std::string> names;
-  std::string text;
-  if (section == nullptr || !ReadFileBytes(iniPath, text)) return names;
-  ForEachKeyLine(text, Trim(section), [&](std::string_view name, std::string_view) {
-    if (!name.empty()) names.emplace_back(name);
-    return false;
-  });
-  return names;
+  IniText text;
+  text.Load(iniPath);
+  return text.KeyNames(section);
 }
 
 }  // namespace platform

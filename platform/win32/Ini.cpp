@@ -1,11 +1,32 @@
-// The update list read with the system's private profile functions.
+// The INI file's bytes on Windows, and the system's private profile
+// functions (IniText answers as they do from one reading of the file).
 #include "platform/Ini.h"
 
 #include <windows.h>
 
 #include <vector>
 
+#include "platform/win32/Handle.h"
+
 namespace platform {
+
+namespace detail {
+
+bool ReadIniBytes(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  const win32::Handle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid() || ::GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
+  char chunk[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr)) return false;
+    if (got == 0) return true;
+    bytes.append(chunk, got);
+  }
+}
+
+}  // namespace detail
 
 std::string ReadProfileString(const std::string& iniPath, const char* section, const char* key,
                               const char* defaultValue, std::size_t bufferSize) {

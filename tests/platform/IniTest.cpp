@@ -30,11 +30,22 @@ class Ini : public ::testing::Test {
     test_support::WriteBytes(m_path, std::vector<std::uint8_t>(text.begin(), text.end()));
     return m_path;
   }
+  // The answer of the profile function, which the file read once into an
+  // IniText must give too.
   std::string Get(const char* section, const char* key, const char* defaultValue = "", std::size_t size = 255) {
-    return ReadProfileString(m_path, section, key, defaultValue, size);
+    const std::string answer = ReadProfileString(m_path, section, key, defaultValue, size);
+    EXPECT_EQ(ReadOnce().String(section, key, defaultValue, size), answer) << "[" << section << "] " << key;
+    return answer;
   }
   int GetInt(const char* section, const char* key, int defaultValue = -1) {
-    return ReadProfileInt(m_path, section, key, defaultValue);
+    const int answer = ReadProfileInt(m_path, section, key, defaultValue);
+    EXPECT_EQ(ReadOnce().Int(section, key, defaultValue), answer) << "[" << section << "] " << key;
+    return answer;
+  }
+  platform::IniText ReadOnce() const {
+    platform::IniText text;
+    EXPECT_TRUE(text.Load(m_path));
+    return text;
   }
 
   test_support::ScratchFolder m_scratch;
@@ -147,6 +158,29 @@ TEST_F(Ini, KeyNamesComeFromTheFirstSectionOfTheName) {
             (std::vector<std::string>{"MAXNUM", "font_TextTitle2", "FONT_TEXTTITLE1"}));
   EXPECT_TRUE(platform::ReadProfileKeyNames(m_path, "MISSING").empty());
   EXPECT_TRUE(platform::ReadProfileKeyNames(m_scratch.File("missing.ini"), "OTHER").empty());
+  EXPECT_EQ(ReadOnce().KeyNames("update_startdlg_string"),
+            platform::ReadProfileKeyNames(m_path, "UPDATE_STARTDLG_STRING"));
+  EXPECT_TRUE(ReadOnce().KeyNames("MISSING").empty());
+}
+
+TEST_F(Ini, ReadOnceTheFileKeepsItsAnswers) {
+  Write("[UPDATE_FONT]\r\nMAXNUM=2\r\nFONT_PAFILE1=A.pa\r\n");
+  platform::IniText once;
+  ASSERT_TRUE(once.Load(m_path));
+  Write("[UPDATE_FONT]\r\nMAXNUM=3\r\n");
+  EXPECT_EQ(once.Int("UPDATE_FONT", "MAXNUM", 0), 2);  // the file as it was read
+  EXPECT_EQ(once.String("UPDATE_FONT", "FONT_PAFILE1", "", 255), "A.pa");
+  EXPECT_EQ(ReadProfileInt(m_path, "UPDATE_FONT", "MAXNUM", 0), 3);
+  // A file that cannot be read leaves nothing: every answer is the default.
+  EXPECT_FALSE(once.Load(m_scratch.File("missing.ini")));
+  EXPECT_EQ(once.Int("UPDATE_FONT", "MAXNUM", 7), 7);
+  EXPECT_EQ(once.String("UPDATE_FONT", "FONT_PAFILE1", "dflt", 255), "dflt");
+  EXPECT_TRUE(once.KeyNames("UPDATE_FONT").empty());
+  // Bytes given directly read as the same bytes in a file.
+  const platform::IniText bytes("\xEF\xBB\xBFMAXNUM=1\r\n[]\r\nMAXNUM=2\r\n[S]\r\nK");
+  EXPECT_EQ(bytes.Int("", "MAXNUM", 0), 1);  // the lines before the first header; "[]" comes too late
+  EXPECT_EQ(bytes.String("S", "K", "none", 255), "none");
+  EXPECT_EQ(bytes.KeyNames("S"), std::vector<std::string>{"K"});
 }
 
 TEST_F(Ini, LinesEndAtCarriageReturnsLineFeedsOrBoth) {

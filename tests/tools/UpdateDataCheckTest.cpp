@@ -11,6 +11,7 @@
 #include "tests/support/TestFiles.h"
 #include "tools/authoring/TextCodes.h"
 #include "tools/authoring/UpdateDataCheck.h"
+#include "tools/authoring/UpdateDataFolder.h"
 
 namespace {
 
@@ -74,6 +75,29 @@ TEST(UpdateDataCheck, NamesEachFaultWithItsLine) {
   EXPECT_NE(Report(folder).find("update.ini:1: error: was saved as UTF-8 (it starts with a byte order mark)"),
             std::string::npos)
       << Report(folder);
+}
+
+// A list or patch larger than any font the updater reads is refused before
+// anything is read (sparse files: nothing is written to the disk).
+TEST(UpdateDataCheck, FilesLargerThanAnyFontAreRefusedUnread) {
+  test_support::ScratchFolder scratch;
+  const std::string folder = scratch.File("data");
+  CopyDemo(folder);
+  const std::uintmax_t tooLarge = (std::uintmax_t{256} << 20) + 1;
+  fs::resize_file(folder + "/patches/2002.pa", tooLarge);
+  std::string report = Report(folder);
+  EXPECT_NE(report.find("patches/2002.pa: error: is larger than the tools read"), std::string::npos) << report;
+  platform::MemoryResources blocks;
+  std::string error;
+  EXPECT_FALSE(authoring::LoadUpdateDataFolder(folder, blocks, error));
+  EXPECT_NE(error.find("2002.pa is 268435457 bytes, more than the tools read"), std::string::npos) << error;
+
+  fs::resize_file(folder + "/update.ini", tooLarge);
+  report = Report(folder);
+  EXPECT_NE(report.find("update.ini: error: is larger than any update list the updater reads"), std::string::npos)
+      << report;
+  EXPECT_FALSE(authoring::LoadUpdateDataFolder(folder, blocks, error));
+  EXPECT_NE(error.find("update.ini is 268435457 bytes, more than the tools read"), std::string::npos) << error;
 }
 
 TEST(UpdateDataCheck, RevisionsAndTitleCounts) {

@@ -41,6 +41,7 @@ struct IniSection {
   std::string name;
   int line = 0;
   std::vector<IniKey> keys;
+  std::map<std::string, int> firstLines;  // upper-case key name: the line of its first key
 };
 
 bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
@@ -83,10 +84,12 @@ std::vector<IniSection> ScanIni(const std::string& text) {
     if (line.empty() || line.front() == ';') continue;
     const std::size_t closing = line.rfind(']');
     if (line.front() == '[' && closing != std::string::npos) {
-      sections.push_back({Trim(line.substr(1, closing - 1)), number, {}});
+      sections.push_back({Trim(line.substr(1, closing - 1)), number, {}, {}});
       continue;
     }
-    sections.back().keys.push_back({Trim(line.substr(0, line.find('='))), number});
+    IniSection& section = sections.back();
+    section.keys.push_back({Trim(line.substr(0, line.find('='))), number});
+    section.firstLines.emplace(Upper(section.keys.back().name), number);
   }
   return sections;
 }
@@ -100,10 +103,8 @@ const IniSection* FindSection(const std::vector<IniSection>& sections, const std
 
 int LineOf(const IniSection* section, const std::string& key) {
   if (section == nullptr) return 0;
-  for (const IniKey& k : section->keys) {
-    if (Upper(k.name) == Upper(key)) return k.line;
-  }
-  return section->line;
+  const auto found = section->firstLines.find(Upper(key));
+  return found != section->firstLines.end() ? found->second : section->line;
 }
 
 // "STEM" followed by a number without leading zeros: the number, else 0.
@@ -241,7 +242,7 @@ class CFolderCheck {
   std::string Path(const std::string& relative) const { return (fs::path(m_folder) / relative).string(); }
 
   std::string Value(const char* section, const std::string& key, std::size_t buffer = kValueBuffer) const {
-    return platform::ReadProfileString(m_iniPath, section, key.c_str(), "", buffer);
+    return m_ini.String(section, key.c_str(), "", buffer);
   }
 
   // The patches by number, named as the build embeds them.
@@ -267,13 +268,20 @@ class CFolderCheck {
   }
 
   bool ReadIni() {
-    m_iniPath = Path(kUpdateListFileName);
     std::vector<std::uint8_t> bytes;
-    if (!platform::ReadWholeFile(m_iniPath, bytes)) {
-      Error(kUpdateListFileName, 0, "is missing or cannot be read", kBundleAgain);
+    std::string readError;
+    const InputRead read = ReadInputFile(Path(kUpdateListFileName), bytes, readError);
+    if (read != InputRead::kRead) {
+      Error(kUpdateListFileName, 0,
+            read == InputRead::kTooLarge ? "is larger than any update list the updater reads"
+                                         : "is missing or cannot be read",
+            kBundleAgain);
       return false;
     }
     const std::string text(bytes.begin(), bytes.end());
+    bytes = {};
+    // Read once: the values are looked up in this, as the updater looks them up.
+    m_ini = platform::IniText(text);
     CheckEncoding(text);
     m_sections = ScanIni(text);
     std::set<std::string> seen;
@@ -565,7 +573,7 @@ class CFolderCheck {
 
   std::string m_folder;
   CheckSummary& m_summary;
-  std::string m_iniPath;
+  platform::IniText m_ini;
   std::vector<IniSection> m_sections;
   std::map<int, std::string> m_patchFiles;
   std::set<int> m_listedPatches;

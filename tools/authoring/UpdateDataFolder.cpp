@@ -29,10 +29,7 @@ bool LoadUpdateDataFolder(const std::string& folder, platform::MemoryResources& 
   std::string base = folder;
   if (!base.empty() && base.back() != platform::kPathSeparator && base.back() != '/') base += platform::kPathSeparator;
   std::vector<std::uint8_t> bytes;
-  if (!platform::ReadWholeFile(base + kUpdateListFileName, bytes)) {
-    error = "cannot read " + base + kUpdateListFileName;
-    return false;
-  }
+  if (ReadInputFile(base + kUpdateListFileName, bytes, error) != InputRead::kRead) return false;
   blocks.Add("INIFILE", 2000, std::move(bytes));
   const std::string patches = base + kPatchFolderName + platform::kPathSeparator;
   platform::FolderListing listing(patches);
