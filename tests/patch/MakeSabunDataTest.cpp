@@ -373,13 +373,13 @@ TEST(MakeSabunData, DeclaredSizesAreBoundByWhatThePatchCanGive) {
     EXPECT_TRUE(loads(patch, "its copies and carried bytes give at most")) << i << ": " << data.refusal;
   }
   // The largest block's table as long as the font it is in, and one more.
-  const CSabunTagObject& cff = *data.records[0];
-  ASSERT_STREQ(cff.tag, "CFF ");
+  ASSERT_STREQ(data.records[0]->tag, "CFF ");
+  const std::uint32_t cffLength = data.records[0]->record.newLength;  // each load replaces the records
   patch = demo;
-  Put32(patch, 72, cff.record.newLength);
-  Put32(patch, 85 + 10, cff.record.newLength);
+  Put32(patch, 72, cffLength);
+  Put32(patch, 85 + 10, cffLength);
   EXPECT_TRUE(loads(patch, nullptr)) << data.refusal;
-  Put32(patch, 72, cff.record.newLength - 1);
+  Put32(patch, 72, cffLength - 1);
   EXPECT_TRUE(loads(patch, "larger than the revised font")) << data.refusal;
   ASSERT_TRUE(data.LoadPatchBytes(demo));
   ASSERT_EQ(data.records[3]->record.dataOffset, 0u);  // OS/2, kept

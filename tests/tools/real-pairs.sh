@@ -214,7 +214,7 @@ wait_for() {
   done
 }
 keys() { tmux -S "$socket" send-keys -t run "$@"; }
-wait_for "<次へ>" 20 1-start
+wait_for "<次へ>" 60 1-start
 keys Enter
 wait_for "フォント名" 180 2-font-list
 rows=$(grep -c '\.otf' <<<"$screen")
