@@ -55,42 +55,22 @@ if [ $display_mode -eq 1 ]; then
   program="$6"
   loader=$(wine_loader_for "$work/build/app/tessel_202310.exe") || fail "no Wine loader for the updater"
   title_main='VELDMARKフォント 改訂プログラム'
-  windows_named() { timeout 10 xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
-  wait_window() {
-    local id deadline=$((SECONDS + $2))
-    while [ $SECONDS -lt $deadline ]; do
-      id=$(windows_named "$1" | grep -vx "${3:-none}" | head -1)
-      [ -n "$id" ] && { echo "$id"; return 0; }
-      kill -0 "$app" 2>/dev/null || return 1
-      sleep 0.2
-    done
-    return 1
-  }
-  press() {
-    timeout 10 xdotool windowfocus --sync "$1" >/dev/null 2>&1 || timeout 10 xdotool windowfocus "$1" 2>/dev/null
-    sleep 0.3
-    timeout 10 xdotool key "$2"
-  }
-  shoot() { sleep 0.5; timeout 20 import -window "$1" "$work/$2.png" 2>/dev/null; }
-  stop_program() { kill "$app" 2>/dev/null; timeout 20 wineserver -k 2>/dev/null; }
+  shots="$work"
+  source "$source_dir/scripts/wine-display.sh"
   "$loader" "$program" >"$work/run.log" 2>&1 &
   app=$!
   start=$(wait_window "$title_main" 180) || { stop_program; fail "the start dialog did not open"; }
   shoot "$start" start-dialog
   press "$start" Return
-  main=$(wait_window "$title_main" 120 "$start") || { stop_program; fail "the font list did not open"; }
+  wait_gone "$start" 30 || { stop_program; fail "the start dialog stayed after 次へ"; }
+  main=$(wait_window "$title_main" 120) || { stop_program; fail "the font list did not open"; }
   shoot "$main" font-list
   press "$main" Return
   end=$(wait_window '確　認' 120) || { stop_program; fail "no end message"; }
   shoot "$end" end-message
   press "$end" Escape
-  deadline=$((SECONDS + 30))
-  while kill -0 "$app" 2>/dev/null; do
-    [ $SECONDS -lt $deadline ] || { stop_program; fail "the program did not end after キャンセル"; }
-    sleep 0.2
-  done
-  wait "$app"
-  status=$?
+  wait_exit 30 || { stop_program; fail "the program did not end after キャンセル"; }
+  status=$app_status
   timeout 30 wineserver -w
   [ "$status" -eq $((3010 % 256)) ] || fail "the updater ended with status $status, not 3010's low byte"
   echo "in-display: done"
