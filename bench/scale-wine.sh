@@ -18,6 +18,9 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../scripts/wine-loaders.sh"
 source "$here/../scripts/wine-prefix.sh"
+# windows_named, press, shoot, wait_exit, stop_program; the timed starts
+# below need a wait_window of their own that looks more often.
+source "$here/../scripts/wine-display.sh"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -29,7 +32,6 @@ title_message='確　認'
 
 now() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
-windows_named() { timeout 10 xdotool search --onlyvisible --name "^$1\$" 2>/dev/null; }
 # Waits up to $2 seconds for a visible window titled $1 (other than $4),
 # looking every $3 seconds, and prints its id; fails when the program ended.
 wait_window() {
@@ -44,28 +46,6 @@ wait_window() {
     sleep "$3"
   done
   return 1
-}
-press() {
-  timeout 10 xdotool windowfocus --sync "$1" >/dev/null 2>&1 || timeout 10 xdotool windowfocus "$1" 2>/dev/null
-  sleep 0.3
-  timeout 10 xdotool key "$2"
-}
-shoot() {
-  sleep 0.5
-  timeout 20 import -window "$1" "$shots/$2.png" 2>/dev/null
-}
-wait_exit() {
-  local deadline=$((SECONDS + $1))
-  while kill -0 "$app" 2>/dev/null; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-  wait "$app"
-  app_status=$?
-}
-stop_program() {
-  kill "$app" 2>/dev/null
-  timeout 20 wineserver -k 2>/dev/null
 }
 
 # Seconds from the start of the program C:\Program Files\$1 to its start
