@@ -39,6 +39,7 @@ for tool in tmux unshare /usr/bin/time cmp; do
   command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/hide-places.sh"
 scratch=$(mktemp -d /var/tmp/tessel-scale-XXXXXX)
 socket="$scratch/tmux.sock"
 cleanup() {
@@ -57,9 +58,7 @@ fi
 count=$(ls "$scratch/fonts" | wc -l)
 
 cat >"$scratch/inner.sh" <<INNER
-for d in /tmp /root /home /work /opt /srv /mnt /media; do
-  [ -d "\$d" ] && mount -t tmpfs tessel-hidden "\$d"
-done
+$(hide_places "$scratch" /tmp /root /home /work /opt /srv /mnt /media)
 date +%s.%N >"$scratch/launched"
 HOME=/root LANG=C.UTF-8 /usr/bin/time -f 'PEAK=%M MINFLT=%R USER=%U SYS=%S' -o "$scratch/time.txt" "$scratch/bin/tessel_202310"
 echo "EXIT=\$?"

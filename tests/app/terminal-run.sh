@@ -23,6 +23,7 @@ for tool in tmux unshare fc-cache fc-list fc-query cmp; do
 done
 
 # Not in /tmp, which is covered in the namespace.
+source "$source_dir/scripts/hide-places.sh"
 scratch=$(mktemp -d /var/tmp/tessel-terminal-XXXXXX)
 socket="$scratch/tmux.sock"
 cleanup() {
@@ -58,9 +59,7 @@ before=$(versions)
 sleep 1.1
 
 cat >"$scratch/inner.sh" <<INNER
-for d in /tmp /root /home /work /opt /srv /mnt /media /var/cache/fontconfig; do
-  [ -d "\$d" ] && mount -t tmpfs tessel-hidden "\$d"
-done
+$(hide_places "$scratch" /tmp /root /home /work /opt /srv /mnt /media /var/cache/fontconfig)
 mkdir -p /root/.cache/fontconfig
 touch /root/.cache/fontconfig/test-le64.cache-9 /var/cache/fontconfig/test-le64.cache-9
 HOME=/root LANG=C.UTF-8 "$scratch/bin/tessel_202310"
@@ -224,9 +223,7 @@ for f in "$source_dir"/resources/demo/installed/*.otf.installed; do
   cp "$f" "$scratch/fonts/$(basename "$f" .installed)"
 done
 cat >"$scratch/unattended.sh" <<INNER
-for d in /tmp /root /home /work /opt /srv /mnt /media /var/cache/fontconfig; do
-  [ -d "\$d" ] && mount -t tmpfs tessel-hidden "\$d"
-done
+$(hide_places "$scratch" /tmp /root /home /work /opt /srv /mnt /media /var/cache/fontconfig)
 for run in 1 2; do
   HOME=/root "$scratch/bin/tessel_202310" --unattended >"$scratch/unattended-\$run.txt" 2>&1
   echo \$? >"$scratch/unattended-\$run.status"

@@ -13,6 +13,7 @@ set -uo pipefail
 updater=$1
 sabun=$2
 source_demo=$3/resources/demo
+source "$3/scripts/hide-places.sh"
 
 if [ "$(id -u)" -ne 0 ]; then echo "SKIP: the attacks need root (namespaces, another user)"; exit 77; fi
 for tool in tmux unshare setpriv flock mkfifo python3 cmp; do
@@ -64,9 +65,7 @@ chown 4242:4242 "$scratch/m"
 # scratch folders in /srv too), a /run of their own for the lock, and a
 # tmux server that lives as long as the namespaces.
 cat >"$scratch/ns.sh" <<NS
-for d in /tmp /root /home /work /opt /mnt /media /var/tmp /var/cache/fontconfig /srv/*; do
-  [ "\$d" != "$scratch" ] && [ -d "\$d" ] && [ ! -L "\$d" ] && mount -t tmpfs tessel-hidden "\$d"
-done
+$(hide_places "$scratch" /tmp /root /home /work /opt /mnt /media /var/tmp /var/cache/fontconfig "/srv/*")
 mount -t tmpfs -o mode=755 tessel-run /run
 mount --bind "$scratch/passwd" /etc/passwd
 mkdir -p /root/.cache/fontconfig && touch /root/.cache/fontconfig/root-le64.cache-9

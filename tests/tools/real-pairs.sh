@@ -162,6 +162,7 @@ fi
 
 if [ "$(id -u)" -ne 0 ]; then echo "SKIP: the updater revises fonts only for root"; exit 77; fi
 for tool in tmux unshare cmp; do command -v "$tool" >/dev/null || fail "$tool is not installed"; done
+source "$source_dir/scripts/hide-places.sh"
 scratch=$(mktemp -d /var/tmp/tessel-real-pairs-XXXXXX)
 socket="$scratch/tmux.sock"
 trap 'tmux -S "$socket" kill-server 2>/dev/null; rm -rf "$scratch"' EXIT
@@ -169,9 +170,7 @@ mkdir -p "$scratch/fonts"
 for f in "${fonts[@]}"; do cp "$pairs/old/$f" "$scratch/fonts/$f"; done
 cp "$build/app/tessel_202310" "$scratch/tessel_202310"
 cat >"$scratch/inner.sh" <<INNER
-for d in /tmp /root /home /work /opt /srv /mnt /media /usr/share/fonts /usr/local/share/fonts; do
-  [ -d "\$d" ] && mount -t tmpfs tessel-hidden "\$d"
-done
+$(hide_places "$scratch" /tmp /root /home /work /opt /srv /mnt /media /usr/share/fonts /usr/local/share/fonts)
 # A /run of its own: the lock that marks a running copy is not another test's.
 mount -t tmpfs -o mode=755 tessel-run /run
 HOME=/root LANG=C.UTF-8 "$scratch/tessel_202310"
