@@ -3,6 +3,10 @@
 // search's rules and revised by UpdateFont (temporary file, replacement in
 // one step, verification). One line a font: the path, the result code and
 // its message. The exit status is the first non-zero code.
+//
+// --pauses FONT,REPORT (not in the help) waits as the updater's dialogs do,
+// FONT milliseconds after each font and REPORT at each progress report: the
+// same file work, paced as the updater paces it, for comparing the two.
 #include <unistd.h>
 
 #include <cstdio>
@@ -26,15 +30,19 @@ namespace {
 struct UpdateOptions {
   std::string dataFolder;
   std::vector<std::string> fonts;
+  std::vector<unsigned> pauses{0, 0};
 };
 
 // The progress of one run, drawn on standard error when it is a terminal.
 struct ProgressBar {
   bool draw = false;
+  unsigned pausePerReport = 0;
 };
 
 int DrawProgress(int overall, int step, const char*, const char* line2, void* window) {
-  if (!static_cast<ProgressBar*>(window)->draw) return 0;
+  const auto* bar = static_cast<ProgressBar*>(window);
+  if (bar->pausePerReport != 0) platform::SleepMilliseconds(bar->pausePerReport);
+  if (!bar->draw) return 0;
   constexpr int kWidth = 30;
   const int filled = overall * kWidth / 100;
   std::fprintf(stderr, "\r\033[K[%s%s] %3d%% %3d%% %s", std::string(static_cast<std::size_t>(filled), '#').c_str(),
@@ -89,7 +97,7 @@ int RunUpdateCommand(const UpdateOptions& options) {
     fonts.push_back(found.get());
     search->foundFonts.push_back(std::move(found));
   }
-  ProgressBar bar{::isatty(STDERR_FILENO) != 0};
+  ProgressBar bar{::isatty(STDERR_FILENO) != 0, options.pauses[1]};
   int status = 0;
   const int count = static_cast<int>(fonts.size());
   for (int i = 0; i < count; ++i) {
@@ -112,6 +120,7 @@ int RunUpdateCommand(const UpdateOptions& options) {
       std::printf("%s\t%d\t%s\n", path.c_str(), code, ResultMessage(code, path).c_str());
     }
     std::fflush(stdout);
+    if (options.pauses[0] != 0) platform::SleepMilliseconds(options.pauses[0]);
     if (status == 0) status = code;
   }
   // The fonts reused the blocks of the images before them; the run is over.
@@ -129,5 +138,6 @@ void AddUpdateCommand(CLI::App& app) {
   auto options = std::make_shared<UpdateOptions>();
   command->add_option("--data", options->dataFolder, "the update data folder (sabun bundle's output)")->required();
   command->add_option("FONT", options->fonts, "installed font files")->required();
+  command->add_option("--pauses", options->pauses)->expected(2)->delimiter(',')->check(CLI::Range(0u, 10000u))->group("");
   SetCommandAction(command, [options]() { return RunUpdateCommand(*options); });
 }
