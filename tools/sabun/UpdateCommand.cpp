@@ -138,6 +138,10 @@ void AddUpdateCommand(CLI::App& app) {
   auto options = std::make_shared<UpdateOptions>();
   command->add_option("--data", options->dataFolder, "the update data folder (sabun bundle's output)")->required();
   command->add_option("FONT", options->fonts, "installed font files")->required();
-  command->add_option("--pauses", options->pauses)->expected(2)->delimiter(',')->check(CLI::Range(0u, 10000u))->group("");
+  command->add_option("--pauses", options->pauses)
+      ->expected(2)
+      ->delimiter(',')
+      ->check(CLI::Range(0u, 10000u))
+      ->group("");
   SetCommandAction(command, [options]() { return RunUpdateCommand(*options); });
 }
