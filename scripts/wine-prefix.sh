@@ -52,3 +52,11 @@ wine_make_prefix() {
   # Debian's Wine does not find its own fonts; the caption buttons need Marlett.
   [ ! -f /usr/share/wine/fonts/marlett.ttf ] || cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/"
 }
+
+# Removes the prefix and its home once a script has passed: a prefix holds
+# over a gigabyte of Windows' system files, and a test run makes several.
+# A failed script keeps its prefix to be looked at.
+wine_remove_prefix() {
+  timeout 30 wineserver -k 2>/dev/null
+  rm -rf "$WINEPREFIX" "$HOME"
+}

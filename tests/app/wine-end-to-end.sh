@@ -326,5 +326,6 @@ done
 
 step "deployed: started by a service, with no window"
 bash "$source_dir/tests/app/wine-deployed.sh" "$source_dir" "$work" "$preset" || exit 1
+wine_remove_prefix
 
 echo "wine end-to-end: PASS ($preset build, $(($(installed_fonts | wc -l) + 1)) fonts revised, then deployed by a service; $((SECONDS - began)) s; screenshots in $shots)"

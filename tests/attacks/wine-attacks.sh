@@ -159,4 +159,5 @@ echo "   the download copy behind the Documents link kept, the one in a plain fo
 row "10 folder renamed while held (Windows)" \
   "a second Windows process renamed the font's folder while the updater worked on the font" \
   "before: the folder held with FILE_READ_ATTRIBUTES only was renamed all the same ($before); after: $after, the font revised in its folder (exit 3010)"
+wine_remove_prefix
 echo "PASS: every attack failed"

@@ -154,6 +154,7 @@ if [ "$mode" = wine ]; then
   [ "$status" -eq 0 ] || exit 1
   grep -qx "in-display: done" "$work/display.log" || fail "the run in the display stopped early"
   for f in "${fonts[@]}"; do cmp -s "$c/windows/Fonts/$f" "$pairs/new/$f" || fail "C:\\windows\\Fonts\\$f is not its revision"; done
+  wine_remove_prefix
   echo "real pairs (wine): PASS (${#fonts[@]} fonts revised byte for byte by the $preset updater; screenshots in $work)"
   exit 0
 fi
