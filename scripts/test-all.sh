@@ -28,6 +28,12 @@ else
 fi
 export TESSEL_RUNS_I386
 echo "== host: $windows_plan"
+# The build trees and the Wine prefixes of the tests take about 4 GB at the
+# peak (measured on a fresh clone); a full disk fails the Windows tests in
+# ways that do not say so, so the room is said first.
+free_mb=$(df -Pm . | awk 'NR == 2 {print $4}')
+echo "== disk: ${free_mb} MB free here; the run needs about 4000 MB at its peak"
+[ "${free_mb:-0}" -ge 4000 ] || echo "== disk: WARNING: too little room, the Windows tests may fail with 'No space left on device'"
 
 for preset in linux linux-asan win32 win64; do
   echo "== build $preset"
