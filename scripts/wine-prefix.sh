@@ -56,7 +56,11 @@ wine_make_prefix() {
 # Removes the prefix and its home once a script has passed: a prefix holds
 # over a gigabyte of Windows' system files, and a test run makes several.
 # A failed script keeps its prefix to be looked at.
+# Only the folders wine_prefix_environment named: never a home of the caller's.
 wine_remove_prefix() {
+  local work
+  work=$(dirname "${WINEPREFIX:?no Wine prefix set}")
+  [ "$HOME" = "$work/home" ] || return 0
   timeout 30 wineserver -k 2>/dev/null
   rm -rf "$WINEPREFIX" "$HOME"
 }
